@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ gzip googletest libgtest-dev libgmock-dev libbenchmark-dev
-  mingw-w64 wine wine32 clang-14 libclang-rt-14-dev clang-tidy clang-format)
+  mingw-w64 wine wine32 wine64 clang-14 libclang-rt-14-dev clang-tidy clang-format)
 [ "$#" -gt 0 ] && packages+=("$@")
 
 missing=()

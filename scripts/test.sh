@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds every build (native,
-# AddressSanitizer+UBSan, ThreadSanitizer, win32 under wine, fuzz), runs every
+# AddressSanitizer+UBSan, ThreadSanitizer, win32 and win64 under wine, fuzz), runs every
 # test, the static checks and a bounded fuzz run. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,8 +33,13 @@ source scripts/wine-env.sh
 wine_start
 trap wine_stop EXIT
 build win32
-step "test win32"
-ctest --preset win32 -j "$jobs"
+if wine32_runs; then
+  step "test win32"
+  ctest --preset win32 -j "$jobs"
+fi
+build win64
+step "test win64"
+ctest --preset win64 -j "$jobs"
 
 build fuzz
 step "fuzz ${fuzz_seconds}s"
