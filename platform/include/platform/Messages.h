@@ -14,6 +14,9 @@ using WindowProc = intptr_t (*)(void* context, WindowHandle window, uint32_t mes
                                 uintptr_t wParam, intptr_t lParam);
 
 constexpr uint32_t kMsgQuit = 0x0012;
+// The last message a window receives, on its owner thread, as it is destroyed:
+// the procedure may release its context then.
+constexpr uint32_t kMsgNcDestroy = 0x0082;
 constexpr uint32_t kMsgTimer = 0x0113;
 constexpr uint32_t kMsgUser = 0x0400;
 
@@ -24,21 +27,33 @@ struct Message {
   intptr_t lParam;
 };
 
+// 0 when the window cannot be created.
 MOX_PLATFORM_API WindowHandle CreateMessageWindow(WindowProc proc, void* context);
-MOX_PLATFORM_API void DestroyMessageWindow(WindowHandle window);
+// Only the owner thread may destroy a window (false elsewhere, or when it is gone).
+// Its queued messages and timers go with it; a window still alive when its owner
+// thread ends is destroyed then.
+MOX_PLATFORM_API bool DestroyMessageWindow(WindowHandle window);
 MOX_PLATFORM_API bool IsWindowAlive(WindowHandle window);
 MOX_PLATFORM_API uint32_t WindowOwnerThreadId(WindowHandle window);
+// What a window procedure returns for a message it does not handle itself.
+MOX_PLATFORM_API intptr_t DefaultWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                            intptr_t lParam);
 
 MOX_PLATFORM_API bool PostMessageTo(WindowHandle window, uint32_t message, uintptr_t wParam,
                                     intptr_t lParam);
-// Runs the window procedure on the owner thread and waits for it, at most timeoutMs.
-// On the owner thread the procedure is called directly. False on time-out or a dead window.
+// Runs the window procedure on the owner thread and waits for it, at most timeoutMs,
+// handling meanwhile what other threads send to the caller. On the owner thread the
+// procedure is called directly. False on time-out or a dead window; after a time-out
+// the owner may still handle the message later. `result` may be null.
 MOX_PLATFORM_API bool SendMessageTimeoutTo(WindowHandle window, uint32_t message, uintptr_t wParam,
                                            intptr_t lParam, uint32_t timeoutMs, intptr_t* result);
+// Posts the quit message (wParam = exit code) to the calling thread.
 MOX_PLATFORM_API void PostQuit(int exitCode);
 
 // Window timers: a timer message with wParam = id arrives on the owner thread
 // every intervalMs while it processes messages; at most one is pending at a time.
+// Only the owner thread may start a timer on its window; starting a running
+// timer again restarts it. False when the platform refuses the timer.
 MOX_PLATFORM_API bool StartWindowTimer(WindowHandle window, uintptr_t id, uint32_t intervalMs);
 MOX_PLATFORM_API void StopWindowTimer(WindowHandle window, uintptr_t id);
 

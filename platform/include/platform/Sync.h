@@ -20,11 +20,13 @@ MOX_PLATFORM_API void ResetEvent(Handle event);
 MOX_PLATFORM_API void CloseEvent(Handle event);
 
 // Waits until one of the handles is signalled. Returns the lowest signalled
-// index, kWaitTimeout, or kWaitFailed (bad handle, count out of 1..64).
+// index, kWaitTimeout, or kWaitFailed (null, closed or repeated handle, count
+// out of 1..64).
 MOX_PLATFORM_API int WaitForAny(const Handle* handles, int count, uint32_t timeoutMs);
 
-// As WaitForAny, but also returns `count` when a message (posted, sent, or a due
-// window timer) is waiting for the calling thread.
+// As WaitForAny (count 0..63), but also returns `count` when a posted message or
+// a due window timer is waiting for the calling thread. Messages that other
+// threads send to the caller are handled during the wait.
 MOX_PLATFORM_API int MsgWaitForAny(const Handle* handles, int count, uint32_t timeoutMs);
 
 MOX_PLATFORM_API uint32_t CurrentThreadId();

@@ -15,7 +15,9 @@ enum class ThreadPriority { Idle, Lowest, Lower, Normal, Higher, Highest, TimeCr
 class MOX_PLATFORM_API Thread {
  public:
   Thread();
-  // Ends a running thread first: Terminate, then WaitFor.
+  // Ends a running thread first: Terminate, then WaitFor. A subclass whose Execute
+  // uses the subclass's own members ends the thread in its own destructor, as
+  // those members are gone by the time this one runs.
   virtual ~Thread();
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;

@@ -1,0 +1,126 @@
+#include "MessageQueue.h"
+
+#include <algorithm>
+
+namespace platform::detail {
+namespace {
+
+// Windows never lets a window timer run faster than this.
+constexpr uint32_t kMinimumTimerMs = 10;
+
+}  // namespace
+
+bool MessageQueue::Post(const Message& message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closed_) return false;
+  posted_.push_back(message);
+  WakeWaiters();
+  return true;
+}
+
+bool MessageQueue::Send(std::shared_ptr<SentMessage> message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closed_) return false;
+  sent_.push_back(std::move(message));
+  WakeWaiters();
+  return true;
+}
+
+std::shared_ptr<SentMessage> MessageQueue::TakeSent() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (sent_.empty()) return nullptr;
+  std::shared_ptr<SentMessage> message = std::move(sent_.front());
+  sent_.pop_front();
+  return message;
+}
+
+bool MessageQueue::TakeInput(Message& message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!posted_.empty()) {
+    message = posted_.front();
+    posted_.pop_front();
+    return true;
+  }
+  const Clock::time_point now = Clock::now();
+  const auto due = std::min_element(timers_.begin(), timers_.end(),
+                                    [](const Timer& a, const Timer& b) { return a.due < b.due; });
+  if (due == timers_.end() || due->due > now) return false;
+  due->due = now + due->interval;
+  message = Message{due->window, kMsgTimer, due->id, 0};
+  return true;
+}
+
+bool MessageQueue::HasSent() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !sent_.empty();
+}
+
+bool MessageQueue::HasInput(Clock::time_point now, Clock::time_point& wakeAt) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!posted_.empty()) return true;
+  for (const Timer& timer : timers_) {
+    if (timer.due <= now) return true;
+    wakeAt = std::min(wakeAt, timer.due);
+  }
+  return false;
+}
+
+std::vector<MessageQueue::Timer>::iterator MessageQueue::FindTimer(WindowHandle window,
+                                                                   uintptr_t id) {
+  return std::find_if(timers_.begin(), timers_.end(),
+                      [&](const Timer& timer) { return timer.window == window && timer.id == id; });
+}
+
+void MessageQueue::StartTimer(WindowHandle window, uintptr_t id, uint32_t intervalMs) {
+  const Clock::duration interval = std::chrono::milliseconds(std::max(intervalMs, kMinimumTimerMs));
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Timer timer{window, id, interval, Clock::now() + interval};
+  const auto existing = FindTimer(window, id);
+  if (existing == timers_.end()) {
+    timers_.push_back(timer);
+  } else {
+    *existing = timer;
+  }
+  WakeWaiters();
+}
+
+void MessageQueue::StopTimer(WindowHandle window, uintptr_t id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto existing = FindTimer(window, id);
+  if (existing != timers_.end()) timers_.erase(existing);
+}
+
+void MessageQueue::ForgetWindow(WindowHandle window) {
+  std::deque<std::shared_ptr<SentMessage>> abandoned;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto ofWindow = [window](const auto& item) { return item.window == window; };
+    posted_.erase(std::remove_if(posted_.begin(), posted_.end(), ofWindow), posted_.end());
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(), ofWindow), timers_.end());
+    const auto sentTo = [window](const auto& sent) { return sent->message.window == window; };
+    const auto firstSent = std::stable_partition(sent_.begin(), sent_.end(),
+                                                 [&](const auto& sent) { return !sentTo(sent); });
+    abandoned.assign(std::make_move_iterator(firstSent), std::make_move_iterator(sent_.end()));
+    sent_.erase(firstSent, sent_.end());
+  }
+  for (const auto& sent : abandoned) sent->done.Set();
+}
+
+void MessageQueue::Close() {
+  std::deque<std::shared_ptr<SentMessage>> abandoned;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    posted_.clear();
+    timers_.clear();
+    abandoned.swap(sent_);
+  }
+  for (const auto& sent : abandoned) sent->done.Set();
+}
+
+bool MessageQueue::IsClosed() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return closed_;
+}
+
+}  // namespace platform::detail

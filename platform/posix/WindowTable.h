@@ -1,0 +1,39 @@
+#pragma once
+
+// The process-wide table of message windows: each handle with its owner thread,
+// procedure, context and the owner's queue. Handles are never reused.
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "MessageQueue.h"
+
+namespace platform::detail {
+
+struct WindowEntry {
+  WindowProc proc;
+  void* context;
+  uint32_t ownerThread;
+  std::shared_ptr<MessageQueue> queue;
+};
+
+class WindowTable {
+ public:
+  WindowHandle Add(const WindowEntry& entry);
+  std::optional<WindowEntry> Find(WindowHandle window);
+  std::optional<WindowEntry> Remove(WindowHandle window);
+  std::vector<WindowHandle> OwnedBy(uint32_t threadId);
+
+ private:
+  std::mutex mutex_;
+  WindowHandle lastHandle_ = 0;
+  std::unordered_map<WindowHandle, WindowEntry> windows_;
+};
+
+// The one table of the process; never destroyed, as threads may end after main.
+WindowTable& Windows();
+
+}  // namespace platform::detail
