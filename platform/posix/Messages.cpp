@@ -21,7 +21,7 @@ bool DestroyMessageWindow(WindowHandle window) {
   const auto entry = Windows().Find(window);
   if (!entry || entry->ownerThread != CurrentThreadId() || !Windows().Remove(window)) return false;
   entry->queue->ForgetWindow(window);
-  entry->proc(entry->context, window, kMsgNcDestroy, 0, 0);
+  entry->Call(window, kMsgNcDestroy, 0, 0);
   return true;
 }
 
@@ -44,7 +44,7 @@ bool SendMessageTimeoutTo(WindowHandle window, uint32_t message, uintptr_t wPara
   const auto entry = Windows().Find(window);
   if (!entry) return false;
   if (entry->ownerThread == CurrentThreadId()) {
-    const intptr_t answer = entry->proc(entry->context, window, message, wParam, lParam);
+    const intptr_t answer = entry->Call(window, message, wParam, lParam);
     if (result != nullptr) *result = answer;
     return true;
   }
@@ -90,8 +90,7 @@ intptr_t DispatchMessageTo(const Message& message) {
   if (message.window == 0) return 0;
   const auto entry = Windows().Find(message.window);
   if (!entry) return 0;
-  return entry->proc(entry->context, message.window, message.message, message.wParam,
-                     message.lParam);
+  return entry->Call(message.window, message.message, message.wParam, message.lParam);
 }
 
 int MsgWaitForAny(const Handle* handles, int count, uint32_t timeoutMs) {

@@ -14,15 +14,10 @@ struct ThreadQueue {
 thread_local ThreadQueue current;
 
 void Deliver(SentMessage& sent) {
-  try {
-    if (auto entry = Windows().Find(sent.message.window)) {
-      sent.result = entry->proc(entry->context, sent.message.window, sent.message.message,
-                                sent.message.wParam, sent.message.lParam);
-      sent.delivered = true;
-    }
-  } catch (...) {
-    sent.done.Set();
-    throw;
+  if (auto entry = Windows().Find(sent.message.window)) {
+    sent.result = entry->Call(sent.message.window, sent.message.message, sent.message.wParam,
+                              sent.message.lParam);
+    sent.delivered = true;
   }
   sent.done.Set();
 }

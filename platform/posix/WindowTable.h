@@ -18,6 +18,18 @@ struct WindowEntry {
   void* context;
   uint32_t ownerThread;
   std::shared_ptr<MessageQueue> queue;
+
+  // Runs the procedure. An exception must not cross the message system (on
+  // Windows it would unwind through the system's frames), so it is dropped and
+  // the message's result is 0, alike on both platforms.
+  intptr_t Call(WindowHandle window, uint32_t message, uintptr_t wParam,
+                intptr_t lParam) const noexcept {
+    try {
+      return proc(context, window, message, wParam, lParam);
+    } catch (...) {
+      return 0;
+    }
+  }
 };
 
 class WindowTable {

@@ -33,7 +33,13 @@ LRESULT CALLBACK RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
   if (binding == nullptr || !binding->created) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  const LRESULT result = binding->proc(binding->context, ToHandle(window), message, wParam, lParam);
+  // An exception must not unwind through user32's frames (in the 32-bit build
+  // that ends the process), so it is dropped and the message's result is 0.
+  LRESULT result = 0;
+  try {
+    result = binding->proc(binding->context, ToHandle(window), message, wParam, lParam);
+  } catch (...) {
+  }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     delete binding;

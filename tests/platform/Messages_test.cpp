@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include "TestSupport.h"
@@ -173,6 +174,31 @@ TEST(MessagesTest, SendFromAnotherThreadIsHandledWhenTheOwnerPumps) {
   EXPECT_TRUE(sent);
   EXPECT_EQ(result, 42);
   EXPECT_EQ(window.received().at(0).thread, platform::CurrentThreadId());
+}
+
+// A procedure that raises must not take the message system down: posted and
+// sent messages alike are answered with 0 and the next message still arrives.
+TEST(MessagesTest, AnExceptionFromAProcedureIsDroppedWithResultZero) {
+  RecordingWindow window;
+  window.onMessage = [](uint32_t message, uintptr_t) -> intptr_t {
+    if (message == kMsgUser) throw std::runtime_error("handler failed");
+    return 7;
+  };
+  ASSERT_TRUE(platform::PostMessageTo(window.handle(), kMsgUser, 0, 0));
+  ASSERT_TRUE(platform::PostMessageTo(window.handle(), kMsgUser + 1, 0, 0));
+  EXPECT_TRUE(PumpUntil([&] { return window.CountOf(kMsgUser + 1) == 1; }));
+
+  TestEvent done;
+  bool sent = false;
+  intptr_t result = -1;
+  FunctionThread sender([&] {
+    sent = platform::SendMessageTimeoutTo(window.handle(), kMsgUser, 0, 0, kBoundMs, &result);
+    done.Set();
+  });
+  ASSERT_TRUE(PumpUntilSet(done.handle()));
+  sender.WaitFor();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(result, 0);
 }
 
 // The sender gives up while the owner does not pump; when the owner pumps later

@@ -63,6 +63,7 @@ MOX_PLATFORM_API bool PeekMessageRemove(Message& message);
 // Keyboard translation on Windows; nothing elsewhere.
 MOX_PLATFORM_API void TranslateMessageFor(const Message& message);
 // Calls the window procedure of a window message; a thread message is dropped.
+// An exception that escapes a window procedure is dropped (result 0).
 MOX_PLATFORM_API intptr_t DispatchMessageTo(const Message& message);
 
 }  // namespace platform
