@@ -1,0 +1,11 @@
+#include "moxThreadParamsList.h"
+
+TmoxParamsList* TmoxThreadParamsList::LockList() {
+  LockRead();
+  return &FList;
+}
+
+TmoxParamsList* TmoxThreadParamsList::LockListForWrite() {
+  LockWrite();
+  return &FList;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "moxHResult.h"
+#include "moxVariant.h"
+
+// Conversion of values between the handled types by the OLE Automation rules:
+// numbers round half to even and fail with an overflow outside the target's
+// range; Booleans are -1 and 0 (narrowed without overflow into unsigned
+// types); text is US English ("1.5", "True", "12/31/1999 1:45:00 PM"); Null
+// converts only to Null, and every other value converts to Empty and Null.
+
+// Converts `source` into `dest`. Returns kS_OK, kDISP_E_TYPEMISMATCH,
+// kDISP_E_OVERFLOW or kDISP_E_BADVARTYPE; `dest` is unchanged on failure.
+HResult ChangeVarType(TVariant& dest, const TVariant& source, TVarType type);
+
+// The same, raising EVariantError on failure.
+TVariant VarAsType(const TVariant& source, TVarType type);
+
+// The 8-bit text of a value; Empty and Null give an empty text.
+std::string VarToAnsi(const TVariant& value);
