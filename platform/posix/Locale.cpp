@@ -1,0 +1,7 @@
+#include "platform/Locale.h"
+
+namespace platform {
+
+char UserDecimalSeparator() { return '.'; }
+
+}  // namespace platform
