@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the native preset and runs every benchmark under bench/; the figures
+# the README quotes come from here.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)"
+for bench in build/native/bench/*_bench; do
+  echo "==== $(basename "$bench")"
+  "$bench" --benchmark_min_time=0.5 "$@"
+done
