@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,21 +44,29 @@ class TErrorLogCapture {
   }
 };
 
-// Readable values in test failures.
-inline void PrintTo(const TVariant& value, std::ostream* out) {
-  *out << VarTypeName(value.Type()) << "(";
+// A value as readable text for test failures: its type and its value, a string
+// in quotes, a real with all its digits, a currency as its scaled integer.
+// Traces call it directly; gtest's printer (PrintTo) may come from a file
+// that did not include this header.
+inline std::string DescribeVariant(const TVariant& value) {
+  std::ostringstream out;
+  out << VarTypeName(value.Type()) << "(";
   if (value.Type() == VarType::BStr) {
-    *out << '"' << platform::WideToUtf8(value.WideView()) << '"';
+    out << '"' << platform::WideToUtf8(value.WideView()) << '"';
   } else if (value.Type() == VarType::AnsiStr) {
-    *out << '"' << value.AnsiView() << '"';
+    out << '"' << value.AnsiView() << '"';
   } else if (value.Type() == VarType::R4 || value.Type() == VarType::R8 ||
              value.Type() == VarType::Date) {
-    out->precision(17);
-    *out << (value.Type() == VarType::R4 ? value.Data().R4 : value.Data().R8);
-  } else if (!value.IsEmptyOrNull() && value.Type() != VarType::Cy) {
-    *out << VarToAnsi(value);
+    out.precision(17);
+    out << (value.Type() == VarType::R4 ? value.Data().R4 : value.Data().R8);
   } else if (value.Type() == VarType::Cy) {
-    *out << value.Data().Cy << "/10000";
+    out << value.Data().Cy << "/10000";
+  } else if (!value.IsEmptyOrNull()) {
+    out << VarToAnsi(value);
   }
-  *out << ")";
+  out << ")";
+  return out.str();
 }
+
+// Readable values in gtest's own messages (EXPECT_EQ).
+inline void PrintTo(const TVariant& value, std::ostream* out) { *out << DescribeVariant(value); }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "ParamsTestSupport.h"
 #include "moxShared/Public/Common/moxThreadParamsList.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -90,6 +91,13 @@ VARIANT ToSystem(const TVariant& value) {
   return result;
 }
 
+// A status as text, "0x80020005", so that a mismatch reads as the codes do.
+std::string StatusText(HResult status) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(status));
+  return text;
+}
+
 bool NearlyEqual(double a, double b) { return a == b || std::fabs(a - b) <= 1e-12 * std::fabs(b); }
 
 // Equal values; floating-point results of parsed text may differ in the last bit.
@@ -121,11 +129,11 @@ TEST(VarConvertOle, AgreesWithTheSystemConversion) {
 
       TVariant ours;
       const HResult status = ChangeVarType(ours, source, target);
-      SCOPED_TRACE(testing::PrintToString(source) + " to " + VarTypeName(target));
-      EXPECT_EQ(status, static_cast<HResult>(systemStatus));
+      SCOPED_TRACE(DescribeVariant(source) + " to " + VarTypeName(target));
+      EXPECT_EQ(StatusText(status), StatusText(systemStatus));
       if (status == kS_OK && systemStatus == S_OK) {
         EXPECT_TRUE(SameValue(ours, expected))
-            << testing::PrintToString(ours) << " vs " << testing::PrintToString(expected);
+            << "ours " << DescribeVariant(ours) << ", system's " << DescribeVariant(expected);
       }
     }
   }

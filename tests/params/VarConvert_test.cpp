@@ -5,6 +5,7 @@
 
 #include "ParamsTestSupport.h"
 #include "moxShared/Public/Common/moxVarConvert.h"
+#include "moxShared/Public/Common/moxVarDate.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void Check(const std::vector<TCase>& cases) {
   for (const TCase& c : cases) {
     TVariant result = TVariant::OfI4(12345);  // left alone on failure
     const HResult status = ChangeVarType(result, c.Source, c.Target);
-    SCOPED_TRACE(testing::PrintToString(c.Source) + " to " + VarTypeName(c.Target));
+    SCOPED_TRACE(DescribeVariant(c.Source) + " to " + VarTypeName(c.Target));
     EXPECT_EQ(status, c.Status);
     EXPECT_EQ(result, c.Status == kS_OK ? c.Expected : TVariant::OfI4(12345));
   }
@@ -59,7 +60,14 @@ TEST(VarConvert, RealsRoundHalfToEvenAndCheckRanges) {
       {TVariant::OfR8(1e300), VarType::R4, kOverflow, {}},
       {TVariant::OfR8(1e7), VarType::Date, kOverflow, {}},
       {TVariant::OfR8(1.5), VarType::Cy, kOk, TVariant::OfCy(15000)},
-      {TVariant::OfR8(0.00005), VarType::Cy, kOk, TVariant::OfCy(0)},
+      // From the exact product: the double nearest 0.00005 lies above it.
+      {TVariant::OfR8(0.00005), VarType::Cy, kOk, TVariant::OfCy(1)},
+      {TVariant::OfR8(2.00005), VarType::Cy, kOk, TVariant::OfCy(20000)},
+      {TVariant::OfR8(0.03125), VarType::Cy, kOk, TVariant::OfCy(312)},  // a true tie
+      {TVariant::OfR8(0.09375), VarType::Cy, kOk, TVariant::OfCy(938)},
+      {TVariant::OfR8(123456789012345), VarType::Cy, kOk, TVariant::OfCy(1234567890123450000)},
+      {TVariant::OfR8(-922337203685477.5), VarType::Cy, kOk, TVariant::OfCy(-9223372036854775000)},
+      {TVariant::OfR8(922337203685477.625), VarType::Cy, kOverflow, {}},
       {TVariant::OfR4(0.5f), VarType::R8, kOk, TVariant::OfR8(0.5)},
   });
 }
@@ -70,7 +78,7 @@ TEST(VarConvert, IntegersCheckTheTargetRange) {
       {TVariant::OfI4(128), VarType::I1, kOverflow, {}},
       {TVariant::OfI4(-129), VarType::I1, kOverflow, {}},
       {TVariant::OfI4(-1), VarType::UI1, kOverflow, {}},
-      {TVariant::OfI4(-1), VarType::UI4, kOverflow, {}},
+      {TVariant::OfI4(-1), VarType::UI2, kOverflow, {}},
       {TVariant::OfI8(4294967295), VarType::UI4, kOk, TVariant::OfUI4(4294967295u)},
       {TVariant::OfI8(2147483648), VarType::I4, kOverflow, {}},
       {TVariant::OfUI4(4000000000u), VarType::I8, kOk, TVariant::OfI8(4000000000)},
@@ -95,6 +103,28 @@ TEST(VarConvert, CurrencyRoundsHalfToEven) {
   });
 }
 
+TEST(VarConvert, IntegersKeepTheirBitsBetweenSignedAndUnsignedOfOneSize) {
+  Check({
+      {TVariant::OfI1(-5), VarType::UI1, kOk, TVariant::OfUI1(251)},
+      {TVariant::OfUI1(200), VarType::I1, kOk, TVariant::OfI1(-56)},
+      {TVariant::OfI2(-300), VarType::UI2, kOk, TVariant::OfUI2(65236)},
+      {TVariant::OfUI2(60000), VarType::I2, kOk, TVariant::OfI2(-5536)},
+      {TVariant::OfI4(-70000), VarType::UI4, kOk, TVariant::OfUI4(4294897296u)},
+      {TVariant::OfUI4(4000000000u), VarType::I4, kOk, TVariant::OfI4(-294967296)},
+      {TVariant::OfI1(-5), VarType::UI2, kOverflow, {}},
+      {TVariant::OfI2(-300), VarType::UI1, kOverflow, {}},
+      {TVariant::OfI8(-1), VarType::UI4, kOverflow, {}},
+      {W(u"&HFF"), VarType::I1, kOk, TVariant::OfI1(-1)},
+      {W(u"&O377"), VarType::I1, kOk, TVariant::OfI1(-1)},
+      {W(u"&HFFFF"), VarType::I2, kOk, TVariant::OfI2(-1)},
+      {W(u"&HFFFFFFFF"), VarType::I4, kOk, TVariant::OfI4(-1)},
+      {W(u"&H100"), VarType::I1, kOverflow, {}},
+      {W(u"&HFFFF"), VarType::UI1, kOverflow, {}},
+      {W(u"255"), VarType::I1, kOverflow, {}},
+      {W(u"&HFF"), VarType::Cy, kOverflow, {}},
+  });
+}
+
 TEST(VarConvert, BooleansAreMinusOneAndNarrowWithoutOverflow) {
   const TVariant yes = TVariant::OfBool(true);
   Check({
@@ -104,8 +134,8 @@ TEST(VarConvert, BooleansAreMinusOneAndNarrowWithoutOverflow) {
       {yes, VarType::UI4, kOk, TVariant::OfUI4(0xFFFFFFFFu)},
       {yes, VarType::R8, kOk, TVariant::OfR8(-1)},
       {yes, VarType::Cy, kOk, TVariant::OfCy(-10000)},
-      {yes, VarType::BStr, kOk, W(u"True")},
-      {TVariant::OfBool(false), VarType::BStr, kOk, W(u"False")},
+      {yes, VarType::BStr, kOk, W(u"-1")},
+      {TVariant::OfBool(false), VarType::AnsiStr, kOk, TVariant::OfAnsi("0")},
   });
 }
 
@@ -182,11 +212,42 @@ TEST(VarConvert, Dates) {
       {W(u"1:45 PM"), VarType::Date, kOk, TVariant::OfDate(quarterPastOne)},
       {W(u"12/29/1899 6:00:00"), VarType::Date, kOk, TVariant::OfDate(-1.25)},
       {W(u"1/2/03"), VarType::Date, kOk, TVariant::OfDate(37623)},
+      {W(u"1.5"), VarType::Date, kOk, TVariant::OfDate(65 / 1440.0)},
       {W(u"2/30/2000"), VarType::Date, kMismatch, {}},
       {W(u"25:00"), VarType::Date, kMismatch, {}},
       {W(u"tomorrow"), VarType::Date, kMismatch, {}},
       {TVariant::OfI4(3000000), VarType::Date, kOverflow, {}},
   });
+}
+
+// Parses with 2026 as the current year; 0 for a refused text.
+double DateOf(const char* text) {
+  double date = 0;
+  return ParseDate(text, 2026, date) ? date : 0;
+}
+
+TEST(VarConvert, DateTextsFollowTheSystemReading) {
+  const double jan5th2026 = 46027;
+  EXPECT_EQ(DateOf("1,000"), 36526);     // 1/1/2000: month and year
+  EXPECT_EQ(DateOf("1/1/099"), 36161);   // a year below 100 has two digits
+  EXPECT_EQ(DateOf("1/5"), jan5th2026);  // month and day of this year
+  EXPECT_EQ(DateOf("1 5"), jan5th2026);
+  EXPECT_EQ(DateOf("13 5"), DateOf("5/13"));  // day and month
+  EXPECT_EQ(DateOf("13/1/2000"), 36538);      // D/M/Y when M/D/Y is invalid
+  EXPECT_EQ(DateOf("0099-1-1"), 36161);       // Y/M/D
+  EXPECT_EQ(DateOf("2 2000"), 36557);         // 2/1/2000
+  EXPECT_EQ(DateOf("0.0001"), 1 / 1440.0);    // "." separates time parts
+  EXPECT_EQ(DateOf("1.2.3 PM"), (13 * 3600 + 2 * 60 + 3) / 86400.0);
+  EXPECT_EQ(DateOf("12:00 1/1/2000"), 36526.5);  // time first
+  EXPECT_EQ(DateOf("1/5/2000, 1.5"), 36530 + 65 / 1440.0);
+  for (const char* refused :
+       {"", "12", "300", "-3.5", ".5", "1e3", "&HFF", "1.23456", "1:2:3.5", "1/2/3/4", "1/",
+        "12.31.1999", "1:00 2:00", "1/1 2/2", "13:00 PM", "99999999999999999999/1/1", "True"}) {
+    SCOPED_TRACE(refused);
+    double date = -7;
+    EXPECT_FALSE(ParseDate(refused, 2026, date));
+    EXPECT_EQ(date, -7);
+  }
 }
 
 TEST(VarConvert, StringsCrossTheCodePage) {

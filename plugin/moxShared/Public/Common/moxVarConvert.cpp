@@ -12,19 +12,31 @@
 
 namespace {
 
-bool IsIntegerType(TVarType type) {
+// The size in bytes of an integer type; 0 for every other type.
+int IntegerSize(TVarType type) {
   switch (type) {
     case VarType::I1:
     case VarType::UI1:
+      return 1;
     case VarType::I2:
     case VarType::UI2:
+      return 2;
     case VarType::I4:
     case VarType::UI4:
+      return 4;
     case VarType::I8:
-      return true;
+      return 8;
     default:
-      return false;
+      return 0;
   }
+}
+
+bool IsIntegerType(TVarType type) { return IntegerSize(type) != 0; }
+
+// Whether a value fits the bits of an integer type when read as unsigned.
+bool FitsBitsOf(TVarType type, int64_t value) {
+  const int bits = 8 * IntegerSize(type);
+  return bits == 64 || (value >= 0 && value < (int64_t{1} << bits));
 }
 
 bool IsStringType(TVarType type) { return type == VarType::BStr || type == VarType::AnsiStr; }
@@ -120,12 +132,22 @@ double RealOf(const TVarData& d) { return d.VType == VarType::R4 ? d.R4 : d.R8; 
 HResult ToInteger(const TVariant& source, TVarType type, TVariant& result) {
   const TVarData& d = source.Data();
   int64_t value = 0;
+  bool keepBits = false;  // the value may fill the target's bits, sign bit included
   switch (d.VType) {
     case VarType::Empty:
       break;
     case VarType::Bool:  // narrowed as it is, without an overflow
-      result = MakeInteger(type, d.Bool);
-      return kS_OK;
+      value = d.Bool;
+      keepBits = true;
+      break;
+    case VarType::BStr:
+    case VarType::AnsiStr: {
+      TDecimal number;
+      if (ParseNumberText(source, number) != kS_OK) return kDISP_E_TYPEMISMATCH;
+      if (!DecimalToInt64(number, 0, value)) return kDISP_E_OVERFLOW;
+      keepBits = number.Radix && FitsBitsOf(type, value);  // "&HFF" is ShortInt -1
+      break;
+    }
     case VarType::R4:
     case VarType::R8:
     case VarType::Date: {
@@ -140,18 +162,13 @@ HResult ToInteger(const TVariant& source, TVarType type, TVariant& result) {
     case VarType::Cy:
       value = RoundCurrency(d.Cy);
       break;
-    case VarType::BStr:
-    case VarType::AnsiStr: {
-      TDecimal number;
-      if (ParseNumberText(source, number) != kS_OK) return kDISP_E_TYPEMISMATCH;
-      if (!DecimalToInt64(number, 0, value)) return kDISP_E_OVERFLOW;
-      break;
-    }
     default:
       value = IntegerOf(d);
+      // Between the signed and unsigned types of one size the bits carry over.
+      keepBits = IntegerSize(d.VType) == IntegerSize(type);
   }
   const TRange range = RangeOf(type);
-  if (value < range.Min || value > range.Max) return kDISP_E_OVERFLOW;
+  if (!keepBits && (value < range.Min || value > range.Max)) return kDISP_E_OVERFLOW;
   result = MakeInteger(type, value);
   return kS_OK;
 }
@@ -189,7 +206,9 @@ HResult ToReal(const TVariant& source, TVarType type, TVariant& result) {
   double value = 0;
   if (type == VarType::Date && IsStringType(source.Type())) {
     std::string text;
-    if (!AsciiText(source, text) || !ParseDate(text, value)) return kDISP_E_TYPEMISMATCH;
+    if (!AsciiText(source, text) || !ParseDate(text, CurrentYear(), value)) {
+      return kDISP_E_TYPEMISMATCH;
+    }
   } else if (HResult status = ToDouble(source, value); status != kS_OK) {
     return status;
   }
@@ -211,13 +230,10 @@ HResult ToCurrency(const TVariant& source, TVariant& result) {
   if (IsStringType(d.VType)) {
     TDecimal number;
     if (ParseNumberText(source, number) != kS_OK) return kDISP_E_TYPEMISMATCH;
-    if (!DecimalToInt64(number, 4, scaled)) return kDISP_E_OVERFLOW;
+    // A bit pattern has no currency value.
+    if (number.Radix || !DecimalToInt64(number, 4, scaled)) return kDISP_E_OVERFLOW;
   } else if (d.VType == VarType::R4 || d.VType == VarType::R8 || d.VType == VarType::Date) {
-    const double rounded = RoundHalfEven(RealOf(d) * kCurrencyScale);
-    if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0)) {
-      return kDISP_E_OVERFLOW;
-    }
-    scaled = static_cast<int64_t>(rounded);
+    if (!RealToCurrency(RealOf(d), scaled)) return kDISP_E_OVERFLOW;
   } else if (d.VType == VarType::Cy) {
     scaled = d.Cy;
   } else {
@@ -257,8 +273,6 @@ std::string TextOf(const TVarData& d) {
   switch (d.VType) {
     case VarType::Empty:
       return "";
-    case VarType::Bool:
-      return d.Bool != 0 ? "True" : "False";
     case VarType::R4:
       return FormatReal(d.R4, 7);
     case VarType::R8:

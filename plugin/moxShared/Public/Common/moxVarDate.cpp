@@ -1,8 +1,11 @@
 #include "moxVarDate.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ratio>
 #include <utility>
 #include <vector>
 
@@ -56,7 +59,8 @@ std::string FormatTime(long seconds) {
   return text;
 }
 
-// Splits text into runs of digits and of letters, keeping the separators.
+// Splits text into runs of digits and of letters and single separator
+// characters; blanks and commas only separate.
 struct TToken {
   char Kind;  // 'n' number, 'a' word, or the separator character itself
   std::string Text;
@@ -66,7 +70,7 @@ std::vector<TToken> Tokenize(std::string_view text) {
   std::vector<TToken> tokens;
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (c == ' ' || c == '\t') {
+    if (c == ' ' || c == '\t' || c == ',') {
       ++i;
       continue;
     }
@@ -84,27 +88,33 @@ std::vector<TToken> Tokenize(std::string_view text) {
   return tokens;
 }
 
+bool IsTimeSeparator(char kind) { return kind == ':' || kind == '.'; }
+bool IsDateSeparator(char kind) { return kind == '/' || kind == '-'; }
+
 // A reader over the tokens: each Take consumes a token of the expected kind.
 class TTokenReader {
  public:
   explicit TTokenReader(std::vector<TToken> tokens) : FTokens(std::move(tokens)) {}
   bool AtEnd() const { return FPos == FTokens.size(); }
-  bool Peek(char kind, size_t ahead = 0) const {
-    return FPos + ahead < FTokens.size() && FTokens[FPos + ahead].Kind == kind;
+  char PeekKind(size_t ahead = 0) const {
+    return FPos + ahead < FTokens.size() ? FTokens[FPos + ahead].Kind : '\0';
   }
-  size_t PeekLength() const { return AtEnd() ? 0 : FTokens[FPos].Text.size(); }
-  bool TakeNumber(long& value, size_t maxDigits) {
-    if (!Peek('n') || FTokens[FPos].Text.size() > maxDigits) return false;
-    value = std::stol(FTokens[FPos++].Text);
+  // A number followed by ":" or "." begins a time.
+  bool AtTime() const { return PeekKind() == 'n' && IsTimeSeparator(PeekKind(1)); }
+  // The value of a number token, saturated far beyond any valid date part.
+  bool TakeNumber(long& value) {
+    if (PeekKind() != 'n') return false;
+    value = 0;
+    for (char c : FTokens[FPos++].Text) value = std::min(value * 10 + (c - '0'), 1000000L);
     return true;
   }
-  bool TakeSeparator(char separator) {
-    if (!Peek(separator)) return false;
+  bool TakeSeparatorIf(bool (*isSeparator)(char)) {
+    if (!isSeparator(PeekKind())) return false;
     ++FPos;
     return true;
   }
   bool TakeWord(std::string& word) {
-    if (!Peek('a')) return false;
+    if (PeekKind() != 'a') return false;
     word = FTokens[FPos++].Text;
     for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return true;
@@ -115,51 +125,57 @@ class TTokenReader {
   size_t FPos = 0;
 };
 
-long ExpandYear(long year, size_t digits) {
-  if (digits > 2) return year;
+// Years below 100 are two-digit years: below 30 in the 2000s, else in the 1900s.
+long ExpandYear(long year) {
+  if (year >= 100) return year;
   return year < 30 ? 2000 + year : 1900 + year;
 }
 
-// "M/D/Y" or "Y-M-D".
-bool ReadDate(TTokenReader& reader, TCivilDate& date) {
-  long first = 0;
-  long second = 0;
-  long third = 0;
-  if (reader.Peek('n') && reader.Peek('/', 1)) {
-    if (!reader.TakeNumber(first, 2) || !reader.TakeSeparator('/') ||
-        !reader.TakeNumber(second, 2) || !reader.TakeSeparator('/')) {
-      return false;
-    }
-    // The year's digit count decides the century of a short year.
-    const size_t yearDigits = reader.PeekLength();
-    if (!reader.TakeNumber(third, 4)) return false;
-    date = {ExpandYear(third, yearDigits), static_cast<int>(first), static_cast<int>(second)};
-    return IsValidCivil(date);
+// The numbers of a date, separated by "/", "-" or blanks.
+bool ReadDateParts(TTokenReader& reader, std::vector<long>& parts) {
+  long part = 0;
+  while (reader.PeekKind() == 'n' && !reader.AtTime()) {
+    reader.TakeNumber(part);
+    parts.push_back(part);
+    if (reader.TakeSeparatorIf(IsDateSeparator) && reader.PeekKind() != 'n') return false;
   }
-  if (!reader.TakeNumber(first, 4) || !reader.TakeSeparator('-') || !reader.TakeNumber(second, 2) ||
-      !reader.TakeSeparator('-') || !reader.TakeNumber(third, 2)) {
-    return false;
-  }
-  date = {first, static_cast<int>(second), static_cast<int>(third)};
-  return IsValidCivil(date);
+  return !parts.empty();
 }
 
-// "h:mm[:ss] [AM|PM]" as seconds since midnight.
-bool ReadTime(TTokenReader& reader, long& seconds) {
-  long hour = 0;
-  long minute = 0;
-  long second = 0;
-  if (!reader.TakeNumber(hour, 2) || !reader.TakeSeparator(':') || !reader.TakeNumber(minute, 2)) {
-    return false;
+// The first valid reading of the parts: month/day/year, day/month/year or
+// year/month/day; two parts are month/day or day/month of the current year,
+// or month/year.
+bool MakeCivilDate(const std::vector<long>& parts, long currentYear, TCivilDate& date) {
+  const auto valid = [&date](long month, long day, long year) {
+    date = {ExpandYear(year), static_cast<int>(month), static_cast<int>(day)};
+    return IsValidCivil(date);
+  };
+  if (parts.size() == 3) {
+    return valid(parts[0], parts[1], parts[2]) || valid(parts[1], parts[0], parts[2]) ||
+           valid(parts[1], parts[2], parts[0]);
   }
-  if (reader.TakeSeparator(':') && !reader.TakeNumber(second, 2)) return false;
+  if (parts.size() == 2) {
+    return valid(parts[0], parts[1], currentYear) || valid(parts[1], parts[0], currentYear) ||
+           valid(parts[0], 1, parts[1]);
+  }
+  return false;
+}
+
+// "h:mm[:ss] [AM|PM]", "." also separating, as seconds since midnight.
+bool ReadTime(TTokenReader& reader, long& seconds) {
+  long parts[3] = {0, 0, 0};
+  size_t count = 0;
+  do {
+    if (count == 3 || !reader.TakeNumber(parts[count++])) return false;
+  } while (reader.TakeSeparatorIf(IsTimeSeparator));
+  long hour = parts[0];
   std::string suffix;
   if (reader.TakeWord(suffix)) {
     if ((suffix != "AM" && suffix != "PM") || hour < 1 || hour > 12) return false;
     hour = hour % 12 + (suffix == "PM" ? 12 : 0);
   }
-  if (hour > 23 || minute > 59 || second > 59) return false;
-  seconds = hour * 3600 + minute * 60 + second;
+  if (count < 2 || hour > 23 || parts[1] > 59 || parts[2] > 59) return false;
+  seconds = hour * 3600 + parts[1] * 60 + parts[2];
   return true;
 }
 
@@ -184,14 +200,29 @@ std::string FormatDate(double date) {
   return dateText.empty() ? timeText : dateText + " " + timeText;
 }
 
-bool ParseDate(std::string_view text, double& date) {
+long CurrentYear() {
+  using TDays = std::chrono::duration<long, std::ratio<kSecondsPerDay>>;
+  const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+  return CivilFromDays(std::chrono::duration_cast<TDays>(sinceEpoch).count()).Year;
+}
+
+bool ParseDate(std::string_view text, long currentYear, double& date) {
   TTokenReader reader(Tokenize(text));
-  TCivilDate civil{1899, 12, 30};
-  const bool timeOnly = reader.Peek(':', 1);
-  if (!timeOnly && !ReadDate(reader, civil)) return false;
+  std::vector<long> dateParts;
+  bool hasTime = false;
   long seconds = 0;
-  if ((timeOnly || !reader.AtEnd()) && !ReadTime(reader, seconds)) return false;
-  if (!reader.AtEnd()) return false;
+  while (!reader.AtEnd()) {
+    if (reader.AtTime() && !hasTime) {
+      if (!ReadTime(reader, seconds)) return false;
+      hasTime = true;
+    } else if (reader.PeekKind() != 'n' || !dateParts.empty() ||
+               !ReadDateParts(reader, dateParts)) {
+      return false;
+    }
+  }
+  if (dateParts.empty() && !hasTime) return false;
+  TCivilDate civil{1899, 12, 30};
+  if (!dateParts.empty() && !MakeCivilDate(dateParts, currentYear, civil)) return false;
   const double day = static_cast<double>(DaysFromCivil(civil) + kUnixEpochDay);
   const double fraction = static_cast<double>(seconds) / kSecondsPerDay;
   date = day < 0 ? day - fraction : day + fraction;

@@ -20,7 +20,14 @@ bool IsValidDate(double date);
 // the date when the time is midnight. Seconds are rounded. The value must be valid.
 std::string FormatDate(double date);
 
-// Accepts "M/D/Y", "Y-M-D" (a two-digit year below 30 is in the 2000s, else in
-// the 1900s), a time "h:mm[:ss] [AM|PM]", or a date followed by a time,
-// with optional blanks around. False for anything else or an invalid date.
-bool ParseDate(std::string_view text, double& date);
+// The current year (of the UTC calendar), for dates given without one.
+long CurrentYear();
+
+// Accepts a date, a time, or both in either order, with blanks and commas
+// between the parts. A date is two or three numbers separated by "/", "-" or
+// blanks, read as the first valid of M/D/Y, D/M/Y and Y/M/D, or for two numbers
+// M/D and D/M of `currentYear`, then M/Y; a year below 100 is a two-digit
+// year (below 30 in the 2000s, else in the 1900s). A time is "h:mm[:ss]",
+// "." also separating ("1.05" is 1:05 AM), with an optional AM or PM. False
+// for anything else or an invalid date.
+bool ParseDate(std::string_view text, long currentYear, double& date);

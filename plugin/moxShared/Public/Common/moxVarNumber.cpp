@@ -38,6 +38,7 @@ bool ParseRadix(std::string_view text, TDecimal& number) {
     value = value * base + digit;
   }
   number = TDecimal{};
+  number.Radix = true;
   for (char c : std::to_string(value)) AppendDigit(number, c);
   return true;
 }
@@ -132,6 +133,18 @@ bool DecimalToDouble(const TDecimal& number, double& value) {
   errno = 0;
   value = std::strtod(text.c_str(), nullptr);
   return !(errno == ERANGE && std::isinf(value));
+}
+
+bool RealToCurrency(double value, int64_t& scaled) {
+  // value * 16 is exact, and a 53-bit mantissa times 625 needs at most 63 bits:
+  // the product is exact in the x87 extended format, so it rounds only once.
+  static_assert(std::numeric_limits<long double>::digits >= 63, "an x87 long double");
+  const long double product = static_cast<long double>(value) * 16 * 625;
+  const long double rounded = std::nearbyint(product);
+  // 2^63 is the first value beyond the int64 range.
+  if (!(rounded >= -9223372036854775808.0L && rounded < 9223372036854775808.0L)) return false;
+  scaled = static_cast<int64_t>(rounded);
+  return true;
 }
 
 double RoundHalfEven(double value) { return std::nearbyint(value); }

@@ -13,6 +13,9 @@ struct TDecimal {
   bool Negative = false;
   std::string Digits;
   int Exponent = 0;
+  // Written in hexadecimal or octal: a bit pattern, which integer targets of
+  // its size take as it is ("&HFF" is -1 as a ShortInt).
+  bool Radix = false;
 };
 
 // Accepts optional blanks around an optional sign and digits with thousands
@@ -24,6 +27,10 @@ bool ParseDecimal(std::string_view text, TDecimal& number);
 bool DecimalToInt64(const TDecimal& number, int scale, int64_t& value);
 // The nearest double; false when it overflows.
 bool DecimalToDouble(const TDecimal& number, double& value);
+
+// Rounds value * 10000 half to even into a currency value, from the exact
+// product; false when it does not fit.
+bool RealToCurrency(double value, int64_t& scaled);
 
 // Rounds half to even, as the automation conversions round.
 double RoundHalfEven(double value);
