@@ -1,7 +1,6 @@
 #include "settings/LogDataList.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -60,7 +59,7 @@ TLogFetch TLogDataList::Fetch(char* buffer, int32_t capacity) {
   if (buffer == nullptr || capacity < 0 || static_cast<size_t>(capacity) < text.size()) {
     return result;
   }
-  std::memcpy(buffer, text.data(), text.size());
+  std::copy(text.begin(), text.end(), buffer);  // the host's text has no terminating zero
   lines->clear();
   result.Copied = result.PendingLength;
   return result;
