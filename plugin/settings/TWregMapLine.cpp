@@ -29,14 +29,14 @@ std::optional<TWregMapLine> ParseMapLine(std::string_view line) {
   if (line.empty() || line.front() == ';') return std::nullopt;
   size_t separator = line.find(',');
   if (separator == std::string_view::npos) separator = line.find(';');
-  if (separator == std::string_view::npos) return std::nullopt;  // no value specification
+  if (separator == std::string_view::npos) return std::nullopt;  // no stored-value part
 
   const std::string_view path = TrimControls(line.substr(0, separator));
-  std::string_view spec = TrimControls(line.substr(separator + 1));
-  spec = spec.substr(0, spec.find(';'));  // the rest is a comment
-  if (path.empty() || spec.empty() || path.front() == '*') return std::nullopt;
+  std::string_view storedAs = TrimControls(line.substr(separator + 1));
+  storedAs = storedAs.substr(0, storedAs.find(';'));  // the rest is a comment
+  if (path.empty() || storedAs.empty() || path.front() == '*') return std::nullopt;
 
-  std::string location = ReduceDoubledBackslashes(spec);
+  std::string location = ReduceDoubledBackslashes(storedAs);
   if (location.front() == '\\') location.erase(0, 1);
   TWregMapLine result;
   result.PropertyName = std::string(path);
