@@ -39,7 +39,8 @@ constexpr int16_t kVarFalse = 0;
 // Currency values are integers scaled by this factor.
 constexpr int64_t kCurrencyScale = 10000;
 
-// The raw 16-byte automation variant, as it crosses the interfaces by value.
+// The raw automation variant (16 bytes in the 32-bit build), as it crosses the
+// interfaces by value.
 // It owns nothing by itself; TVariant is the owning form.
 struct TVarData {
   TVarType VType;
