@@ -68,6 +68,23 @@ class TReadWriteLock {
   int32_t waitingWriters_ = 0;
 };
 
+// Holds the shared or the exclusive side of a TReadWriteLock for a scope.
+template <bool Exclusive>
+class TReadWriteSection {
+ public:
+  explicit TReadWriteSection(TReadWriteLock& lock) : lock_(lock) {
+    Exclusive ? lock_.BeginWrite() : lock_.BeginRead();
+  }
+  ~TReadWriteSection() { Exclusive ? lock_.EndWrite() : lock_.EndRead(); }
+  TReadWriteSection(const TReadWriteSection&) = delete;
+  TReadWriteSection& operator=(const TReadWriteSection&) = delete;
+
+ private:
+  TReadWriteLock& lock_;
+};
+using TSharedSection = TReadWriteSection<false>;
+using TExclusiveSection = TReadWriteSection<true>;
+
 // A holder that guards one object with a multi-reader/single-writer lock. The
 // lock is created on first use; the guarded object is not owned.
 class TThreadObject : public TObject {

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
+#include <mutex>
 #include <ratio>
 #include <utility>
 #include <vector>
@@ -227,4 +229,23 @@ bool ParseDate(std::string_view text, long currentYear, double& date) {
   const double fraction = static_cast<double>(seconds) / kSecondsPerDay;
   date = day < 0 ? day - fraction : day + fraction;
   return true;
+}
+
+double LocalNowAsDate() {
+  using namespace std::chrono;
+  const system_clock::time_point now = system_clock::now();
+  const std::time_t seconds = system_clock::to_time_t(now);
+  std::tm local{};
+  {
+    // std::localtime shares one result between threads.
+    static std::mutex lock;
+    const std::lock_guard<std::mutex> guard(lock);
+    local = *std::localtime(&seconds);
+  }
+  const int64_t millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+  const TCivilDate civil{local.tm_year + 1900L, local.tm_mon + 1, local.tm_mday};
+  const long days = DaysFromCivil(civil) + kUnixEpochDay;
+  const double time =
+      (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + millis / 1000.0) / 86400.0;
+  return static_cast<double>(days) + time;
 }

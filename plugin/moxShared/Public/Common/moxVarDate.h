@@ -31,3 +31,6 @@ long CurrentYear();
 // "." also separating ("1.05" is 1:05 AM), with an optional AM or PM. False
 // for anything else or an invalid date.
 bool ParseDate(std::string_view text, long currentYear, double& date);
+
+// The local date and time now as a date value, to the millisecond.
+double LocalNowAsDate();

@@ -1,0 +1,28 @@
+#include "moxTextLines.h"
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+std::vector<std::string> SplitFields(std::string_view text, char separator) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(separator, start);
+    fields.emplace_back(text.substr(start, end - start));
+    if (end == std::string_view::npos) return fields;
+    start = end + 1;
+  }
+}
