@@ -12,7 +12,8 @@ wine32_runs() {
 
 wine_start() {
   mkdir -p "$WINEPREFIX"
-  wineserver -p
+  # A server already running for this prefix is what we want.
+  wineserver -p 2>/dev/null || true
   if [ ! -f "$WINEPREFIX/.booted" ]; then
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
     touch "$WINEPREFIX/.booted"
