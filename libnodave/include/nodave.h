@@ -1,0 +1,213 @@
+#pragma once
+
+/* Our S5/S7 protocol library with the libnodave C API.
+
+   Supported so far: ISO over TCP (daveProtoISOTCP) and ISO over TCP for a CP 243
+   (daveProtoISOTCP243). Every other protocol code gives daveResProtocolNotSupported.
+
+   The socket protocols talk over the socket handle given to daveNewInterface (usually
+   from openSocket); the read and write functions of the interface record are used by
+   the serial protocols only. Debug output, when daveSetDebug has set flags, goes to the
+   interface's debug function, or to stderr where none is set.
+
+   Records: only the members marked "fixed" have fixed places (offsets in the 32-bit
+   build); every other member is the library's own and may change. */
+
+#include <stdint.h>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define DAVE_CALL __stdcall
+#else
+#define DAVE_CALL
+#endif
+
+#if defined(_WIN32)
+#define DAVE_API /* the module definition file names the exports */
+#else
+#define DAVE_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Protocol codes */
+enum {
+  daveProtoMPI = 0,
+  daveProtoMPI2 = 1,
+  daveProtoMPI3 = 2,
+  daveProtoMPI4 = 3,
+  daveProtoPPI = 10,
+  daveProtoAS511 = 20,
+  daveProtoS7Online = 50,
+  daveProtoISOTCP = 122,
+  daveProtoISOTCP243 = 123,
+  daveProtoIBH = 223,
+  daveProtoIBH_PPI = 224,
+  daveProtoNLPro = 230
+};
+
+/* Bus speed codes (ignored by the socket protocols) */
+enum {
+  daveSpeed9k = 0,
+  daveSpeed19k = 1,
+  daveSpeed187k = 2,
+  daveSpeed500k = 3,
+  daveSpeed1500k = 4,
+  daveSpeed45k = 5,
+  daveSpeed93k = 6
+};
+
+/* Memory areas for daveReadBytes */
+enum {
+  daveSysInfo = 3,
+  daveSysFlags = 5,
+  daveAnaIn = 6,
+  daveAnaOut = 7,
+  daveCounter = 28,
+  daveTimer = 29,
+  daveP = 128,
+  daveInputs = 129,
+  daveOutputs = 130,
+  daveFlags = 131,
+  daveDB = 132,
+  daveDI = 133,
+  daveLocal = 134,
+  daveV = 135
+};
+
+/* Debug flags for daveSetDebug */
+enum {
+  daveDebugRawRead = 0x0001,
+  daveDebugSpecialChars = 0x0002,
+  daveDebugRawWrite = 0x0004,
+  daveDebugListReachables = 0x0008,
+  daveDebugInitAdapter = 0x0010,
+  daveDebugConnect = 0x0020,
+  daveDebugPacket = 0x0040,
+  daveDebugByte = 0x0080,
+  daveDebugCompare = 0x0100,
+  daveDebugExchange = 0x0200,
+  daveDebugPDU = 0x0400,
+  daveDebugUpload = 0x0800,
+  daveDebugMPI = 0x1000,
+  daveDebugPrintErrors = 0x2000,
+  daveDebugPassive = 0x4000,
+  daveDebugErrorReporting = 0x8000,
+  daveDebugOpen = 0x10000,
+  daveDebugAll = 0x1FFFF
+};
+
+/* Results. 0 is success; positive values come from the PLC: an item return code
+   (1..255) or a header error (error class * 256 + error code); negative values are
+   found by the library. */
+enum {
+  daveResOK = 0,
+  daveResNoPeripheralAtAddress = 1,
+  daveResItemNotAvailable200 = 3,
+  daveAddressOutOfRange = 5,
+  daveResMultipleBitsNotSupported = 6,
+  daveWriteDataSizeMismatch = 7,
+  daveResItemNotAvailable = 10,
+  daveResConnectionRefused = -1,
+  daveResCannotEvaluatePDU = -123,
+  daveResCPUNoData = -124,
+  daveResUnexpectedFunc = -128,
+  daveResUnknownDataUnitSize = -129,
+  daveResNoBuffer = -130,
+  daveResInvalidLength = -132,
+  daveResInvalidParam = -133,
+  daveResShortPacket = -1024,
+  daveResTimeout = -1025,
+  daveResConnectionLost = -1026,
+  daveResReadTooLarge = -1027,
+  daveResNotConnected = -1028,
+  daveResProtocolNotSupported = -1029
+};
+
+/* The PDU length asked for when connecting; the PLC may grant less. */
+enum { daveRequestedPDU = 960 };
+
+/* Port handles: read handle first. */
+typedef struct {
+  int32_t rfd;
+  int32_t wfd;
+} daveOSserialType;
+
+typedef struct daveInterface daveInterface;
+
+/* Transport functions a caller may place into the interface record. */
+typedef int32_t(DAVE_CALL* daveReadFunction)(daveInterface* di, char* buffer, int32_t length);
+typedef int32_t(DAVE_CALL* daveWriteFunction)(daveInterface* di, const char* buffer,
+                                              int32_t length);
+typedef void(DAVE_CALL* daveDebugFunction)(daveInterface* di, int32_t flag, const char* text,
+                                           int32_t length);
+
+enum { daveNameSize = 72 };
+
+struct daveInterface {
+  int32_t timeout;           /* fixed, 0: receive time-out in microseconds */
+  daveOSserialType fd;       /* fixed, 4 and 8: read and write handle */
+  int32_t localMPI;          /* as passed to daveNewInterface */
+  int32_t speed;             /* as passed to daveNewInterface */
+  char name[daveNameSize];   /* copy of the interface name, truncated */
+  daveReadFunction readFn;   /* fixed, 92 */
+  daveWriteFunction writeFn; /* fixed, 96 */
+  int32_t protocol;          /* as passed to daveNewInterface */
+  void* userData;            /* fixed, 104: the caller's; never touched by the library */
+  daveDebugFunction debugFn; /* fixed, 108 */
+};
+
+typedef struct {
+  int32_t AnswLen;      /* bytes delivered by the last read, 0 after a failure */
+  int32_t MPIAdr;       /* as passed to daveNewConnection */
+  int32_t maxPDUlength; /* fixed, 8 in every build: PDU length granted by the PLC */
+  int32_t rack;
+  int32_t slot;
+  int32_t TPDUsize;  /* largest transport unit granted by the PLC */
+  int32_t connected; /* daveConnectPLC succeeded and no disconnect since */
+  int32_t PDUnumber; /* reference of the last request sent */
+  daveInterface* iface;
+} daveConnection;
+
+/* Ports. Each returns a handle > 0, or 0 when the port could not be opened. */
+DAVE_API int32_t DAVE_CALL setPort(const char* name, const char* baud, char parity);
+DAVE_API int32_t DAVE_CALL openSocket(int32_t port, const char* host);
+/* Returns -1: the S7 online interface is not supported yet. */
+DAVE_API int32_t DAVE_CALL openS7online(const char* accessPoint, void* windowHandle);
+/* The close calls close only handles that the matching open call returned. */
+DAVE_API int32_t DAVE_CALL closePort(int32_t handle);
+DAVE_API int32_t DAVE_CALL closeSocket(int32_t handle);
+DAVE_API int32_t DAVE_CALL closeS7online(int32_t handle);
+
+/* Records. daveFree releases an interface or connection record; other pointers,
+   including records freed before, are ignored. */
+DAVE_API daveInterface* DAVE_CALL daveNewInterface(daveOSserialType fd, const char* name,
+                                                   int32_t localMPI, int32_t protocol,
+                                                   int32_t speed);
+DAVE_API daveConnection* DAVE_CALL daveNewConnection(daveInterface* di, int32_t MPI, int32_t rack,
+                                                     int32_t slot);
+DAVE_API void DAVE_CALL daveFree(void* record);
+
+/* Connection. */
+DAVE_API int32_t DAVE_CALL daveInitAdapter(daveInterface* di);
+DAVE_API int32_t DAVE_CALL daveConnectPLC(daveConnection* dc);
+DAVE_API int32_t DAVE_CALL daveDisconnectPLC(daveConnection* dc);
+DAVE_API int32_t DAVE_CALL daveDisconnectAdapter(daveInterface* di);
+
+/* Reads len bytes of an area into buffer. For counters and timers start is the first
+   number and len the number of bytes wanted, two per counter or timer; for analog
+   inputs and outputs likewise two bytes per word. At most maxPDUlength - 18 bytes per
+   call (daveResReadTooLarge otherwise); exactly len bytes are written on success. */
+DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32_t DB,
+                                         int32_t start, int32_t len, void* buffer);
+
+/* Diagnostics. daveSetDebug is process-wide. The text of daveStrerror stays valid
+   until the calling thread's next call of it. */
+DAVE_API void DAVE_CALL daveSetDebug(int32_t flags);
+DAVE_API int32_t DAVE_CALL daveGetDebug(void);
+DAVE_API const char* DAVE_CALL daveStrerror(int32_t code);
+
+#ifdef __cplusplus
+}
+#endif
