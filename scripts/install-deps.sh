@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(cmake make g++ gzip googletest libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 wine wine32 wine64 clang-14 libclang-rt-14-dev clang-tidy clang-format)
+# npm fetches the test peer's sources; a machine may have it from elsewhere.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 [ "$#" -gt 0 ] && packages+=("$@")
 
 missing=()

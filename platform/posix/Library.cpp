@@ -19,7 +19,7 @@ ModuleHandle LoadModule(const std::string& path, std::string* error) {
   return reinterpret_cast<ModuleHandle>(handle);
 }
 
-void FreeModule(ModuleHandle module) {
+void UnloadModule(ModuleHandle module) {
   if (module != 0) dlclose(reinterpret_cast<void*>(module));
 }
 

@@ -22,7 +22,7 @@ ModuleHandle LoadModule(const std::string& path, std::string* error) {
   return reinterpret_cast<ModuleHandle>(module);
 }
 
-void FreeModule(ModuleHandle module) {
+void UnloadModule(ModuleHandle module) {
   if (module != 0) FreeLibrary(AsModule(module));
 }
 

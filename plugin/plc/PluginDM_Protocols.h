@@ -3,21 +3,7 @@
 #include <array>
 #include <cstdint>
 
-// The PLC link's transport protocols, in the link's order.
-enum TNoDaveProtocol {
-  daveProtoMPI,
-  daveProtoMPI2,
-  daveProtoMPI3,
-  daveProtoMPI4,
-  daveProtoPPI,
-  daveProtoISOTCP,
-  daveProtoISOTCP243,
-  daveProtoIBH,
-  daveProtoIBH_PPI,
-  daveProtoS7Online,
-  daveProtoAS511,
-  daveProtoNLPro
-};
+#include "nodave/NoDaveTypes.h"
 
 // How a protocol's bytes reach the host's channel: through the byte FIFO and
 // the link's read and write callbacks, or through a loopback TCP listener that

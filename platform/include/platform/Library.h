@@ -15,7 +15,7 @@ using ModuleHandle = uintptr_t;
 // Loads a library by path; 0 when it cannot be loaded. The text of the
 // failure, when there is one, goes to `error`.
 MOX_PLATFORM_API ModuleHandle LoadModule(const std::string& path, std::string* error = nullptr);
-MOX_PLATFORM_API void FreeModule(ModuleHandle module);
+MOX_PLATFORM_API void UnloadModule(ModuleHandle module);
 
 // The address of an exported name; null when missing or when `module` is 0.
 MOX_PLATFORM_API void* FindExport(ModuleHandle module, const char* name);

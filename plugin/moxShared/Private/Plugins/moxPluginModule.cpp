@@ -172,14 +172,20 @@ int32_t TmoxPlugin::SelectCommand(const std::string& command, const TPluginCall&
   return DoOtherCommand(command, call);
 }
 
-bool TmoxPlugin::OpenSettingsStore(TSettingsOperation operation, const TmoxStrHolder* map,
-                                   const std::string* iniFile, TComponent* settings) {
+TSettingsLocation TmoxPlugin::SettingsLocation() const {
   TSettingsLocation location;
   location.RegistryRoot1 = static_cast<TRegistryRoot>(RegistryRoot1);
   location.RegistryRoot2 = static_cast<TRegistryRoot>(RegistryRoot2);
   location.RegistryPath = RegistryPath;
   location.IniSectionPrefix = IniSectionPrefix;
-  location.IniFile = iniFile != nullptr ? *iniFile : IniFile;
+  location.IniFile = IniFile;
+  return location;
+}
+
+bool TmoxPlugin::OpenSettingsStore(TSettingsOperation operation, const TmoxStrHolder* map,
+                                   const std::string* iniFile, TComponent* settings) {
+  TSettingsLocation location = SettingsLocation();
+  if (iniFile != nullptr) location.IniFile = *iniFile;
   SettingsBusy = true;
   struct TBusyReset {
     std::atomic<bool>& Busy;

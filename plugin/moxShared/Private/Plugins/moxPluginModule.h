@@ -89,6 +89,8 @@ class TmoxPlugin : public TComponent {
 
   bool State(int index) const { return index >= 0 && index < 8 && States[index]; }
 
+  // Where the settings live, from the location fields.
+  TSettingsLocation SettingsLocation() const;
   // Settings: one pass of a store configured from the location fields.
   bool OpenSettingsStore(TSettingsOperation operation, const TmoxStrHolder* map,
                          const std::string* iniFile, TComponent* settings);

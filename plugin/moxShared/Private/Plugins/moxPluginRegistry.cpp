@@ -16,7 +16,8 @@ void LogToCurrentModule(void* /*context*/, const std::string& message) {
 
 }  // namespace
 
-// The library's lifetime: the registry lives from the library's load to its unload.
+// The library's lifetime: the registry lives from the library's load (or its
+// first use while loading) to its unload.
 class TPluginLibrary {
  public:
   TPluginLibrary() {
@@ -33,13 +34,12 @@ class TPluginLibrary {
   TPluginRegistry registry_;
 };
 
-namespace {
-
-TPluginLibrary gLibrary;
-
-}  // namespace
-
-TPluginRegistry* TPluginRegistry::Instance() { return gRegistry; }
+TPluginRegistry* TPluginRegistry::Instance() {
+  // Made on first use, so that units registering at load time find it; null
+  // again once the library is being unloaded.
+  static TPluginLibrary library;
+  return gRegistry;
+}
 
 TPluginRegistry::TPluginRegistry() : FModuleClass(&TmoxPlugin::Create<TmoxPlugin>) {}
 

@@ -1,0 +1,233 @@
+#include "plc/PluginDM_Engine.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "moxShared/Private/Plugins/moxParsedDataList.h"
+#include "plc/PluginDM.h"
+#include "plc/PluginDM_Bridge.h"
+
+namespace {
+
+// The worker queue's connect marker.
+constexpr uintptr_t kConnectMarker = 1;
+// Microseconds the link waits for the PLC: while it connects, and by default.
+constexpr int32_t kConnectTimeoutUs = 10000000;
+constexpr int32_t kDefaultIntfTimeoutUs = 3000000;
+
+TRequestItem* RequestAt(const TObjectList& list, int32_t index) {
+  return static_cast<TRequestItem*>(list[index]);
+}
+
+uint32_t AtLeastOneMs(int32_t ms) { return static_cast<uint32_t>(std::max(ms, 1)); }
+
+}  // namespace
+
+TSerialPortDM::TSerialPortDM(TaPlugin& owner, const TDataSourceCfg& settings)
+    : TComponent(&owner),
+      FOwner(owner),
+      FQueue(std::make_unique<TmoxTimerEx>()),
+      FResponseBuffer(kResponseBufferSize),
+      FLink(std::make_unique<TNoDaveEx>()),
+      FRequestList(true) {
+  ConfigureLink(settings);
+  FWorker = std::make_unique<TProcessDataThread>(false);
+  FWorker->SetOnProcess([this](TProcessDataThread&, TObject*& item) { ExecuteItem(item); });
+  FQueue->SetInterval(kDefaultTickInterval);
+  FQueue->SetOnTimer([this](TmoxTimerEx&) { Tick(); });
+  FQueue->SetOnError([this](const std::exception& e) {
+    FOwner.Log(TLogLevel::Error, std::string("{TICK} ") + e.what());
+  });
+}
+
+TSerialPortDM::~TSerialPortDM() {
+  FBridge->Invalidate();
+  FreeTimer(FQueue);
+  try {
+    if (FLink->Active()) FLink->Disconnect();
+  } catch (...) {
+    // The engine goes away whatever the link says.
+  }
+  FBridge->Close();
+  StopAndFreeWorker(FWorker);
+  FLink.reset();
+  FBridge.reset();
+}
+
+void TSerialPortDM::ConfigureLink(const TDataSourceCfg& settings) {
+  const TLinkSettings link = LinkSettingsOf(settings);
+  TBridgeHooks hooks;
+  hooks.SendToPort = [this](const uint8_t* data, int32_t length) {
+    return FOwner.SendToPort(FOwner.HostContext, DataSourceId, length, data, 0);
+  };
+  hooks.Log = [this](TLogLevel level, const std::string& text) { FOwner.Log(level, text); };
+  hooks.LinkSocket = [this] { return FLink->PortHandle; };
+  FBridge = std::make_unique<TTransportBridge>(link.Transport, std::move(hooks));
+  FLink->SetIPAddress("127.0.0.1");
+  FLink->SetInterval(0);
+  FLink->SetProtocol(link.Protocol);
+  FBridge->ConfigureLink(*FLink);
+  FLink->SetIntfTimeout(kDefaultIntfTimeoutUs);
+  char name[32];
+  std::snprintf(name, sizeof name, "$%04llX",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(this)));
+  FLink->SetIntfName(name);
+  FLink->SetMPIRemote(link.MPIRemote);
+  FLink->SetMPILocal(link.MPILocal);
+  FLink->SetCPURack(link.CPURack);
+  FLink->SetCPUSlot(link.CPUSlot);
+  FLink->SetActive(false);
+  FLink->ReadOnConnect = false;
+  FLink->OnError = [this](TNoDave&, const std::string& message) {
+    FOwner.Log(TLogLevel::Error, message);
+  };
+  FLink->OnInfo = [this](TNoDave&, const std::string& message) {
+    FOwner.Log(TLogLevel::Information, message);
+  };
+}
+
+void TSerialPortDM::SwitchTimerOff() { FQueue->SetEnabled(false); }
+
+void TSerialPortDM::UpdateTimer() {
+  FQueue->SetEnabled(FOwner.State(0) && FRequestList.Count() > 0);
+}
+
+void TSerialPortDM::Reset(bool keepLink) {
+  TickInterval = kDefaultTickInterval;
+  SwitchTimerOff();
+  struct TFinally {
+    TSerialPortDM& Engine;
+    ~TFinally() {
+      Engine.FQueue->SetInterval(AtLeastOneMs(Engine.TickInterval));
+      Engine.UpdateTimer();
+    }
+  } finally{*this};
+  ResetSchedule(keepLink);
+}
+
+void TSerialPortDM::ResetSchedule(bool keepLink) {
+  FWorker->WorkQueue().Clear();
+  if (!keepLink) {
+    ConnectQueued = false;
+    FBridge->SetLinkClosed(true);
+    FBridge->DropClients();
+    HoldOff.StartTimeout(kHoldOffMs);
+  }
+  FQueueTag = -1;
+  TWriteGuard<TThreadObjectList> list(FRequestList);
+  for (TObject* object : *list) {
+    auto* request = static_cast<TRequestItem*>(object);
+    request->Timer.Clear();
+    if (request->MethodPoll && request->PollInterval < TickInterval) {
+      TickInterval = request->PollInterval;
+    }
+  }
+}
+
+void TSerialPortDM::Tick() {
+  SwitchTimerOff();
+  if (!FOwner.State(0)) return;
+  struct TFinally {
+    TSerialPortDM& Engine;
+    ~TFinally() { Engine.UpdateTimer(); }
+  } finally{*this};
+  const uint8_t reset = PendingReset.exchange(0);
+  if (reset != 0) {
+    Reset(reset == 1);
+    return;
+  }
+  if (!HoldOff.IsClear()) {
+    if (!HoldOff.Expired()) return;
+    HoldOff.Clear();
+  }
+  int32_t start = 0;
+  int32_t current = FQueueTag;
+  if (current < 0 || current >= FRequestList.Count()) current = ScanDue(start);
+  for (;;) {
+    if (!CheckAndSend(current)) break;
+    start = current + 1;
+    current = ScanDue(start);
+  }
+  FQueueTag = current;
+}
+
+// The first enabled request from `start` on whose interval has passed; -1 for none.
+int32_t TSerialPortDM::ScanDue(int32_t start) {
+  TReadGuard<TThreadObjectList> list(FRequestList);
+  for (int32_t i = std::max(start, 0); i < list->Count(); ++i) {
+    TRequestItem* request = RequestAt(*list, i);
+    if (request->Enabled && request->Timer.ExpiredAfter(AtLeastOneMs(request->PollInterval))) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+// Sends the current request when it is due. True when the scan must go on past
+// it (given up, sent once already, or not yet due).
+bool TSerialPortDM::CheckAndSend(int32_t current) {
+  TWriteGuard<TThreadObjectList> list(FRequestList);
+  if (current < 0 || current >= list->Count()) return false;
+  TRequestItem* request = RequestAt(*list, current);
+  if (request->Busy) {
+    if (!request->Timer.ExpiredAfter(AtLeastOneMs(request->Params.Timeout))) return false;
+    request->Busy = false;
+    return true;
+  }
+  const bool sentOnce = !request->MethodPoll && !request->Timer.IsClear();
+  if (sentOnce || !request->Timer.ExpiredAfter(AtLeastOneMs(request->PollInterval))) return true;
+  request->Busy = true;
+  request->Timer.Restart();
+  Enqueue(new TSendQueueItem(request->Params));
+  return false;
+}
+
+void TSerialPortDM::Enqueue(TSendQueueItem* item) {
+  if (!ConnectQueued.exchange(true)) FWorker->WorkQueue().Push(MarkerItem(kConnectMarker));
+  FWorker->WorkQueue().Push(item);
+}
+
+void TSerialPortDM::ExecuteItem(TObject*& item) {
+  if (item == nullptr) return;
+  if (IsMarkerItem(item)) {
+    item = nullptr;  // consumed, not freed
+    ConnectLink();
+    return;
+  }
+  if (!FLink->Active()) return;
+  ReadAndDeliver(static_cast<TSendQueueItem*>(item)->Params);
+}
+
+void TSerialPortDM::ConnectLink() {
+  FBridge->SetLinkClosed(false);
+  FLink->SetIntfTimeout(kConnectTimeoutUs);
+  FLink->SetActive(false);
+  FLink->Connect();
+  if (!FLink->Active()) ConnectQueued = false;
+}
+
+void TSerialPortDM::ReadAndDeliver(const TRequestParams& params) {
+  // An empty read is never sent; a larger one than the buffer never reaches it.
+  if (params.Size < 1 || params.Size > kResponseBufferSize) return;
+  FLink->SetIntfTimeout(static_cast<int32_t>(
+      std::min<int64_t>(static_cast<int64_t>(AtLeastOneMs(params.Timeout)) * 1000, INT32_MAX)));
+  const auto area = static_cast<TNoDaveArea>(ReadAreaOrdinal(params.Area));
+  FLink->ReadBytes(area, params.DBNumber, params.Offset, params.Size, FResponseBuffer.data());
+  if (FLink->LastError() != 0) return;
+  TParsedDataList list;
+  if (Decode(*this, params, FResponseBuffer.data(), FResponseBuffer.size(), list) > 0) {
+    FOwner.DeliverParsedData(DataSourceId, 0, list);
+  }
+}
+
+void TSerialPortDM::ReceiveFromHost(const uint8_t* data, int32_t length) {
+  if (length > 0) FBridge->FromHost(data, length);
+}
+
+void TSerialPortDM::BeginModuleWrite() { FOwner.BeginModuleWrite(); }
+void TSerialPortDM::EndModuleWrite() { FOwner.EndModuleWrite(); }
+
+int32_t TSerialPortDM::FillStandardItems(TParsedDataList& list, const std::string& packet) {
+  return FOwner.FillStandardItems(list, packet, packet, DataSourceId, 0, DataSourceName,
+                                  DataSourceFullName, DataSourceName);
+}
