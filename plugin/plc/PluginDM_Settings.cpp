@@ -19,13 +19,13 @@ int32_t Truncated(const TDataSourceCfg& settings, double TProxyCodeObject::*sett
   return TruncateSetting(settings.*setting, static_cast<int32_t>(initial.*setting));
 }
 
+}  // namespace
+
 std::string FormatItemsError(std::string format, const std::string& message) {
   const size_t slot = format.find("%s");
   if (slot != std::string::npos) format.replace(slot, 2, message);
   return format;
 }
-
-}  // namespace
 
 const TClassInfo& TDataSourceCfg::StaticClassInfo() {
   static const TClassInfo info("TDataSourceCfg", &TProxyCodeObject::StaticClassInfo(), {});

@@ -48,6 +48,8 @@ int32_t MinIntervalOf(const TDataSourceCfg& settings);
 TmoxStrHolder* CreateSettingsMap(TComponent* owner);
 
 constexpr char kErrorOnItemsFormation[] = "Error on items formation (%s)";
+// The log text of a failed request list: `format` with "%s" replaced by the message.
+std::string FormatItemsError(std::string format, const std::string& message);
 
 // What a reload needs from the module beyond the store.
 struct TSettingsReloadHooks {
