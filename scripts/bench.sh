@@ -4,9 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The Snap7 peer: the comparison benchmarks read it and link its library.
+bash scripts/snap7.sh >/dev/null
+source scripts/peers.sh
+trap peers_stop EXIT
+peers_start
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$(nproc)"
-for bench in build/native/bench/*_bench; do
+for bench in build/native/bin/*_bench; do
   echo "==== $(basename "$bench")"
   "$bench" --benchmark_min_time=0.5 "$@"
 done

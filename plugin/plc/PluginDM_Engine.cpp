@@ -43,12 +43,14 @@ TSerialPortDM::TSerialPortDM(TaPlugin& owner, const TDataSourceCfg& settings)
 TSerialPortDM::~TSerialPortDM() {
   FBridge->Invalidate();
   FreeTimer(FQueue);
+  // Closing first ends a read that waits for the host, so the disconnect
+  // (which waits for reads) is not held up by it.
+  FBridge->Close();
   try {
     if (FLink->Active()) FLink->Disconnect();
   } catch (...) {
     // The engine goes away whatever the link says.
   }
-  FBridge->Close();
   StopAndFreeWorker(FWorker);
   FLink.reset();
   FBridge.reset();
@@ -61,7 +63,7 @@ void TSerialPortDM::ConfigureLink(const TDataSourceCfg& settings) {
     return FOwner.SendToPort(FOwner.HostContext, DataSourceId, length, data, 0);
   };
   hooks.Log = [this](TLogLevel level, const std::string& text) { FOwner.Log(level, text); };
-  hooks.LinkSocket = [this] { return FLink->PortHandle; };
+  hooks.LinkSocket = [this] { return FLink->OpenedPortHandle(); };
   FBridge = std::make_unique<TTransportBridge>(link.Transport, std::move(hooks));
   FLink->SetIPAddress("127.0.0.1");
   FLink->SetInterval(0);

@@ -1,0 +1,356 @@
+#include "HostRun.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "Channel.h"
+#include "ExitCodes.h"
+#include "HostEvents.h"
+#include "HostSession.h"
+#include "HostSetup.h"
+#include "LinkOpener.h"
+#include "LiveSummary.h"
+#include "PluginFiles.h"
+#include "RecordFormat.h"
+#include "SettingsWriter.h"
+#include "StopSignal.h"
+#include "SummaryDisplay.h"
+#include "Terminal.h"
+#include "platform/CodePage.h"
+#include "platform/Messages.h"
+
+namespace plchost {
+
+namespace {
+
+constexpr int32_t kHostContext = 1;
+// Received bytes and data records, as the plug-in's "SET-STATE" takes states 0 and 1.
+constexpr uint8_t kStates = 0x03;
+constexpr uint32_t kLoopSliceMs = 100;
+constexpr uint32_t kLongestAttemptMs = 5000;
+constexpr uint64_t kSummaryPeriodMs = 500;
+
+// A run that ends with a message and an exit code.
+class EHostStop : public std::runtime_error {
+ public:
+  EHostStop(TExitCode code, const std::string& message) : std::runtime_error(message), Code(code) {}
+  TExitCode Code;
+};
+
+uint64_t NowMs() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+const char* LevelName(host::TLogLevel level) {
+  switch (level) {
+    case host::TLogLevel::Error:
+      return "error";
+    case host::TLogLevel::Warning:
+      return "warning";
+    default:
+      return "info";
+  }
+}
+
+int LevelRank(host::TLogLevel level) {
+  return level == host::TLogLevel::Unknown ? 2 : static_cast<int>(level);
+}
+
+std::vector<TLiveSummary::TSource> SourcesOf(const TOptions& options) {
+  std::vector<TLiveSummary::TSource> sources;
+  for (const std::string& line : DataSourcesOf(options)) {
+    const size_t first = line.find(';');
+    const size_t second = line.find(';', first + 1);
+    sources.push_back({DataSourceId(line), line.substr(first + 1, second - first - 1)});
+  }
+  return sources;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  return text;
+}
+
+class THostRun final : public host::IHostSink {
+ public:
+  explicit THostRun(const TOptions& options) : FOptions(options), FStartMs(NowMs()) {}
+
+  int Run();
+
+  int32_t SendBytes(int32_t clientId, const uint8_t* data, size_t length) override;
+  void DeliverRecord(int32_t clientId, const host::TDataRecord& record) override;
+
+ private:
+  void Prepare();
+  void OpenOutput();
+  void MakeChannels();
+  void Drive(host::THostSession& session);
+  void Start(host::THostSession& session);
+  void Loop(host::THostSession& session);
+  void Finish(host::THostSession& session, host::TPluginLibrary& library);
+  void PumpMessages();
+  void Handle(host::THostSession& session, THostEvent& event);
+  void CheckLimits(uint64_t nowMs);
+  void ShowSummary(uint64_t nowMs);
+  void Say(const std::string& line);
+  void OnLog(const std::vector<host::TLogLine>& lines);
+  void Stop(TExitCode code, const std::string& message);
+
+  const TOptions& FOptions;
+  const uint64_t FStartMs;
+  TTemporaryFile FTemporaryIni{".ini"};
+  TPreparedSettings FSettings;
+  std::ofstream FFile;
+  std::ostream* FOut = &std::cout;
+  std::unique_ptr<TRecordColumns> FColumns;
+  std::unique_ptr<IRecordWriter> FWriter;
+  std::unique_ptr<TLiveSummary> FSummary;
+  std::unique_ptr<TSummaryDisplay> FDisplay;
+  uint64_t FShownMs = 0;
+  THostEventQueue FQueue;
+  std::map<int32_t, std::unique_ptr<TChannel>> FChannels;
+  std::map<int32_t, std::string> FLastFailure;
+  uint64_t FFirstOpenMs = 0;
+  std::optional<TExitCode> FStop;
+  std::string FStopMessage;
+};
+
+int THostRun::Run() {
+  try {
+    Prepare();
+    host::TPluginLibrary library(PluginPathOf(FOptions.PluginPath));
+    OpenOutput();
+    MakeChannels();
+    host::THostWindow window;
+    host::THostLinks links;
+    links.Sink = this;
+    links.Window = &window;
+    links.OnLog = [this](const std::vector<host::TLogLine>& lines) { OnLog(lines); };
+    host::THostSession session(library, kHostContext, links);
+    Drive(session);
+    Finish(session, library);
+  } catch (const EHostStop& stop) {
+    Stop(stop.Code, stop.what());
+  } catch (const EPluginFiles& error) {
+    Stop(kExitPlugin, error.what());
+  } catch (const host::EPluginLibrary& error) {
+    Stop(kExitPlugin, std::string("the plug-in cannot be loaded: ") + error.what());
+  } catch (const ESettings& error) {
+    Stop(kExitSettings, error.what());
+  } catch (const std::exception& error) {
+    Stop(kExitFailure, error.what());
+  }
+  for (auto& channel : FChannels) channel.second->Stop();
+  if (FDisplay) FDisplay->Hide();
+  if (!FStopMessage.empty()) std::fprintf(stderr, "plchost: %s\n", FStopMessage.c_str());
+  return *FStop;
+}
+
+void THostRun::Prepare() {
+  CheckPluginFiles(PluginPathOf(FOptions.PluginPath));
+  FSettings =
+      PrepareSettings(FOptions, FTemporaryIni.Path(),
+                      [this](TLogLevel, const std::string& line) { Say("request tree: " + line); });
+  const std::string mismatch = ChannelMismatch(FSettings.Protocol, FOptions.Channel.Kind);
+  if (!mismatch.empty()) Say("warning: " + mismatch);
+  FSummary = std::make_unique<TLiveSummary>(FSettings.Requests, SourcesOf(FOptions));
+  if (FOptions.Summary && EnableTerminalControl(stderr)) {
+    FDisplay = std::make_unique<TSummaryDisplay>(stderr);
+  }
+}
+
+void THostRun::OpenOutput() {
+  if (FOptions.OutputFile.empty()) return;
+  FFile.open(std::filesystem::u8path(FOptions.OutputFile), std::ios::binary | std::ios::app);
+  if (!FFile)
+    throw EHostStop(kExitFailure, "the output file " + FOptions.OutputFile + " cannot be written");
+  FOut = &FFile;
+}
+
+void THostRun::MakeChannels() {
+  const auto attemptMs =
+      static_cast<uint32_t>(std::min<double>(kLongestAttemptMs, FOptions.ConnectTimeout * 1000));
+  for (const TLiveSummary::TSource& source : SourcesOf(FOptions)) {
+    const int32_t id = source.Id;
+    TChannelEvents events;
+    events.Opened = [this, id] { FQueue.Push(THostEvent::Opened(id)); };
+    events.Received = [this, id](std::vector<uint8_t> bytes) {
+      FQueue.Push(THostEvent::Received(id, std::move(bytes)));
+    };
+    events.Closed = [this, id](const std::string& reason) {
+      FQueue.Push(THostEvent::Closed(id, reason));
+    };
+    events.OpenFailed = [this, id](const std::string& reason, uint32_t retryMs) {
+      FQueue.Push(THostEvent::OpenFailed(id, reason, retryMs));
+    };
+    FChannels[id] = std::make_unique<TChannel>(LinkOpenerOf(FOptions.Channel, attemptMs),
+                                               TBackoff(), std::move(events));
+  }
+}
+
+void THostRun::Drive(host::THostSession& session) {
+  Start(session);
+  for (auto& channel : FChannels) channel.second->Start();
+  Loop(session);
+}
+
+void THostRun::Start(host::THostSession& session) {
+  session.Create();
+  host::TLoadOptions load;
+  load.RegistryPath = FSettings.Location.RegistryPath;
+  load.IniSectionPrefix = FSettings.Location.IniSectionPrefix;
+  load.IniFile = FSettings.Location.IniFile;
+  const int32_t loaded = session.Load(load);
+  if (loaded != 0)
+    throw EHostStop(kExitFailure, "the plug-in refused LOAD (" + std::to_string(loaded) + ")");
+  const host::TModuleInfo info = session.ModuleInfo();
+  char version[32];
+  std::snprintf(version, sizeof version, "%.1f", static_cast<double>(info.ModuleVersion));
+  Say(info.Description + " " + version + " at " + ChannelText(FOptions.Channel));
+  FColumns = std::make_unique<TRecordColumns>(session.ParserItems(), FOptions.Packets);
+  FWriter = MakeRecordWriter(FOptions.Format, *FOut, FColumns->Columns());
+  const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
+  if (state != 0)
+    throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
+}
+
+void THostRun::Loop(host::THostSession& session) {
+  const platform::Handle ready = FQueue.Handle();
+  while (!FStop) {
+    platform::MsgWaitForAny(&ready, 1, kLoopSliceMs);
+    PumpMessages();
+    for (THostEvent& event : FQueue.TakeAll()) {
+      if (!FStop) Handle(session, event);
+    }
+    const uint64_t now = NowMs();
+    if (StopRequested() && !FStop) FStop = kExitOk;
+    CheckLimits(now);
+    ShowSummary(now);
+  }
+}
+
+void THostRun::Finish(host::THostSession& session, host::TPluginLibrary& library) {
+  session.Unload();
+  // The last log lines of the instance.
+  PumpMessages();
+  session.Free();
+  library.FinalRelease();
+}
+
+void THostRun::PumpMessages() {
+  platform::Message message;
+  while (platform::PeekMessageRemove(message)) {
+    if (message.message == platform::kMsgQuit) {
+      if (!FStop) FStop = kExitOk;
+      continue;
+    }
+    platform::TranslateMessageFor(message);
+    platform::DispatchMessageTo(message);
+  }
+}
+
+void THostRun::Handle(host::THostSession& session, THostEvent& event) {
+  const std::string source = "data source " + std::to_string(event.Source);
+  switch (event.Kind) {
+    case THostEvent::TKind::Opened:
+      if (FFirstOpenMs == 0) FFirstOpenMs = NowMs();
+      FSummary->NoteChannel(event.Source, true);
+      Say(source + ": channel open");
+      session.Event("PORT-OPEN");
+      break;
+    case THostEvent::TKind::Received:
+      session.ProcessData(event.Source, event.Bytes.data(), event.Bytes.size());
+      break;
+    case THostEvent::TKind::Closed:
+      FSummary->NoteChannel(event.Source, false);
+      Say(source + ": channel closed (" + event.Reason + "), reconnecting");
+      break;
+    case THostEvent::TKind::OpenFailed:
+      FLastFailure[event.Source] = event.Reason;
+      Say(source + ": cannot open " + ChannelText(FOptions.Channel) + " (" + event.Reason +
+          "), next attempt in " + std::to_string(event.RetryMs) + " ms");
+      break;
+    case THostEvent::TKind::Record:
+      FSummary->NoteRecord(event.Source, event.Record, event.AtMs);
+      if (FDisplay) FDisplay->Hide();
+      FWriter->Write(FColumns->CellsOf(event.Record));
+      if (FOptions.Count > 0 && FSummary->Records() >= FOptions.Count) FStop = kExitOk;
+      break;
+  }
+}
+
+void THostRun::CheckLimits(uint64_t nowMs) {
+  if (FStop) return;
+  const uint64_t elapsed = nowMs - FStartMs;
+  if (FOptions.Duration > 0 && elapsed >= FOptions.Duration * 1000) {
+    FStop = kExitOk;
+  } else if (FFirstOpenMs == 0 && elapsed >= FOptions.ConnectTimeout * 1000) {
+    const std::string reason = FLastFailure.empty() ? "no answer" : FLastFailure.begin()->second;
+    throw EHostStop(kExitUnreachable,
+                    "cannot reach " + ChannelText(FOptions.Channel) + ": " + reason);
+  } else if (FFirstOpenMs != 0 && FSummary->Records() == 0 && FOptions.AnswerTimeout > 0 &&
+             nowMs - FFirstOpenMs >= FOptions.AnswerTimeout * 1000) {
+    throw EHostStop(
+        kExitNoAnswer,
+        "the PLC at " + ChannelText(FOptions.Channel) + " does not answer: no record within " +
+            std::to_string(static_cast<int64_t>(FOptions.AnswerTimeout)) + " s of connecting");
+  }
+}
+
+void THostRun::ShowSummary(uint64_t nowMs) {
+  FSummary->Tick(nowMs);
+  if (!FDisplay || nowMs - FShownMs < kSummaryPeriodMs) return;
+  FDisplay->Show(FSummary->Lines());
+  FShownMs = nowMs;
+}
+
+void THostRun::Say(const std::string& line) {
+  if (FDisplay) FDisplay->Hide();
+  std::fprintf(stderr, "plchost: %s\n", line.c_str());
+  FShownMs = 0;
+}
+
+void THostRun::OnLog(const std::vector<host::TLogLine>& lines) {
+  if (FDisplay) FDisplay->Hide();
+  for (const host::TLogLine& line : lines) {
+    if (LevelRank(line.Level) > FOptions.LogLevel) continue;
+    const std::string text = platform::WideToUtf8(platform::AnsiToWide(line.Text));
+    std::fprintf(stderr, "[%s] %s\n", LevelName(line.Level), text.c_str());
+  }
+  FShownMs = 0;
+}
+
+void THostRun::Stop(TExitCode code, const std::string& message) {
+  FStop = code;
+  FStopMessage = message;
+}
+
+int32_t THostRun::SendBytes(int32_t clientId, const uint8_t* data, size_t length) {
+  const auto found = FChannels.find(clientId);
+  if (found == FChannels.end()) return -1;
+  FSummary->NoteSent(clientId, NowMs());
+  return found->second->Send(data, length);
+}
+
+void THostRun::DeliverRecord(int32_t clientId, const host::TDataRecord& record) {
+  FQueue.Push(THostEvent::Delivered(clientId, record, NowMs()));
+}
+
+}  // namespace
+
+int RunHost(const TOptions& options) {
+  InstallStopSignals();
+  return THostRun(options).Run();
+}
+
+}  // namespace plchost

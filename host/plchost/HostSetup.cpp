@@ -1,0 +1,58 @@
+#include "HostSetup.h"
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+
+#include "ProtocolNames.h"
+#include "SettingsWriter.h"
+#include "plc/PluginDM_Protocols.h"
+
+namespace plchost {
+
+TPreparedSettings PrepareSettings(const TOptions& options, const std::string& temporaryIni,
+                                  const TSettingsLog& warnings) {
+  TPreparedSettings prepared;
+  prepared.Location = SettingsLocationOf(options, temporaryIni);
+  TDataSourceCfg settings(nullptr);
+  if (options.Settings.Any()) {
+    WriteSettings(prepared.Location, options.Settings, settings);
+  } else {
+    ReadSettings(prepared.Location, settings);
+  }
+  prepared.Requests = PlanRequests(settings, warnings);
+  prepared.Protocol = settings.comboProto_ItemIndex;
+  return prepared;
+}
+
+std::string ChannelMismatch(int32_t protocol, TChannelKind channel) {
+  const bool listed = protocol >= 0 && protocol < kProtocolCount;
+  const TProtocolEntry& entry = ProtocolEntry(protocol);
+  const std::string name = ProtocolShortName(listed ? protocol : kDefaultProtocolIndex);
+  if (entry.Transport == TTransportPath::LoopbackListener && channel == TChannelKind::Serial) {
+    return "the protocol " + name + " speaks TCP, but the channel is a serial port";
+  }
+  if (entry.Transport == TTransportPath::FifoCallbacks && channel == TChannelKind::Tcp) {
+    return "the protocol " + name +
+           " is a serial protocol; a serial line carried over TCP is --serial-tcp";
+  }
+  return {};
+}
+
+TTemporaryFile::TTemporaryFile(const std::string& extension) {
+  std::random_device entropy;
+  std::mt19937_64 random(
+      entropy() ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  const std::string name = "plchost-" + std::to_string(random()) + extension;
+  FPath = (folder / name).u8string();
+}
+
+TTemporaryFile::~TTemporaryFile() {
+  std::error_code error;
+  std::filesystem::remove(std::filesystem::u8path(FPath), error);
+}
+
+}  // namespace plchost

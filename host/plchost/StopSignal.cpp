@@ -1,0 +1,30 @@
+#include "StopSignal.h"
+
+#include <csignal>
+#include <cstdlib>
+
+namespace plchost {
+
+namespace {
+
+volatile std::sig_atomic_t gStopRequested = 0;
+
+// The exit code of a process ended by the second signal.
+constexpr int kForcedExit = 130;
+
+extern "C" void OnStopSignal(int signal) {
+  if (gStopRequested != 0) std::_Exit(kForcedExit);
+  gStopRequested = 1;
+  std::signal(signal, OnStopSignal);
+}
+
+}  // namespace
+
+void InstallStopSignals() {
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+}
+
+bool StopRequested() { return gStopRequested != 0; }
+
+}  // namespace plchost

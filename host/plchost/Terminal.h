@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdio>
+
+namespace plchost {
+
+// Whether the stream writes to a terminal.
+bool IsTerminal(std::FILE* stream);
+
+// Lets the terminal of the stream take cursor-control sequences; false when
+// it is no terminal or cannot.
+bool EnableTerminalControl(std::FILE* stream);
+
+}  // namespace plchost

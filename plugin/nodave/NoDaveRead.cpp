@@ -1,0 +1,102 @@
+#include <algorithm>
+#include <exception>
+#include <limits>
+
+#include "nodave/NoDaveComponent.h"
+#include "threads/moxTimerEx.h"
+
+namespace {
+
+constexpr const char* kReadError = "Error in function TNoDave.DoReadBytes: ";
+
+// Read sizes when the connection tells nothing better, and for the IBH gateways.
+constexpr int32_t kDefaultReadSize = 200;
+constexpr int32_t kIBHReadSize = 220;
+// What a read request and its answer need of a PDU besides the data.
+constexpr int64_t kReadOverhead = 24;
+
+std::string RangeText(TNoDaveArea area, int32_t db, int32_t start, int32_t length) {
+  return " (area " + std::to_string(AreaCode(area)) + ", DB " + std::to_string(db) + ", offset " +
+         std::to_string(start) + ", " + std::to_string(length) + " bytes)";
+}
+
+}  // namespace
+
+void TNoDave::ReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t size, void* buffer) {
+  if (buffer != nullptr) {
+    DoReadBytes(area, db, start, size, buffer);
+    return;
+  }
+  area_ = area;
+  dbNumber_ = db;
+  bufOffs_ = start;
+  SetBufLen(size);
+  ReadData();
+}
+
+void TNoDave::ReadData(void* buffer) {
+  lastError_ = kNotConnected;
+  if (!active_) return;
+  DoReadBytes(area_, dbNumber_, bufOffs_, bufLen_, buffer != nullptr ? buffer : readBuffer_.data());
+  if (OnRead) OnRead(*this);
+}
+
+void TNoDave::DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t size, void* buffer) {
+  lastError_ = kNoLibraryCall;
+  if (!ReadRangeValid(start, size, buffer)) return;
+  TmoxTimeout timer;
+  timer.Start();
+  auto* target = static_cast<uint8_t*>(buffer);
+  const int32_t limit = MaxReadSize();
+  try {
+    for (int32_t done = 0; done < size;) {
+      const int32_t chunk = std::min(size - done, limit);
+      lastError_ = ReadChunk(AreaCode(area), db, start + done, chunk, target + done);
+      if (lastError_ != 0) {
+        ReportReadFailure(area, db, start + done, chunk);
+        break;
+      }
+      done += chunk;
+    }
+  } catch (const std::exception& error) {
+    lastError_ = kNoLibraryCall;
+    failed_ = true;
+    DoError(kReadError + std::string(error.what()));
+  }
+  if (lastError_ == 0) NoteSuccess("Reading from the PLC again");
+  cycleTime_ = static_cast<uint32_t>(timer.Elapsed());
+}
+
+bool TNoDave::ReadRangeValid(int32_t start, int32_t size, const void* buffer) {
+  if (size <= 0) return false;
+  std::string problem;
+  if (buffer == nullptr) {
+    problem = "no buffer to read into";
+  } else if (start < 0 || start > std::numeric_limits<int32_t>::max() - size) {
+    problem =
+        "no such range: offset " + std::to_string(start) + ", " + std::to_string(size) + " bytes";
+  }
+  if (problem.empty()) return true;
+  DoError(kReadError + problem);
+  return false;
+}
+
+int32_t TNoDave::ReadChunk(int32_t areaCode, int32_t db, int32_t start, int32_t length,
+                           uint8_t* target) {
+  platform::CriticalSectionGuard guard(readLock_);
+  if (link_.connection == nullptr) return kNotConnected;
+  return NoDave().daveReadBytes(link_.connection, areaCode, db, start, length, target);
+}
+
+void TNoDave::ReportReadFailure(TNoDaveArea area, int32_t db, int32_t start, int32_t length) {
+  failed_ = true;
+  DoError(kReadError + ErrorText(lastError_) + RangeText(area, db, start, length));
+}
+
+int32_t TNoDave::MaxReadSize() const {
+  platform::CriticalSectionGuard guard(readLock_);
+  if (link_.connection == nullptr) return kDefaultReadSize;
+  if (protocol_ == daveProtoIBH || protocol_ == daveProtoIBH_PPI) return kIBHReadSize;
+  const int64_t size = int64_t{link_.connection->maxPDUlength} - kReadOverhead;
+  return size > 0 ? static_cast<int32_t>(size) : kDefaultReadSize;
+}

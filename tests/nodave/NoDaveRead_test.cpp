@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "NoDaveTestSupport.h"
+
+namespace {
+
+class Read : public nodave_test::LinkTest {
+ protected:
+  void ConnectWithPdu(int32_t pduLength) {
+    control_->pduLength = pduLength;
+    link_->PortHandle = 1;
+    link_->ReadOnConnect = false;
+    link_->Connect();
+    ASSERT_TRUE(link_->Active());
+  }
+
+  // The stand-in's read data: each byte is the low byte of its PLC address.
+  static bool HoldsAddresses(const std::vector<uint8_t>& buffer, int32_t start) {
+    for (size_t i = 0; i < buffer.size(); ++i) {
+      if (buffer[i] != static_cast<uint8_t>(start + static_cast<int32_t>(i))) return false;
+    }
+    return true;
+  }
+};
+
+TEST_F(Read, ALongReadGoesInPduSizedPiecesEachToItsPlace) {
+  ConnectWithPdu(240);
+  EXPECT_EQ(link_->MaxReadSize(), 216);
+  std::vector<uint8_t> buffer(500);
+  link_->ReadBytes(daveDB, 5, 100, 500, buffer.data());
+  EXPECT_EQ(link_->LastError(), 0);
+  ASSERT_EQ(control_->readCalls, 3);
+  const int32_t starts[] = {100, 316, 532};
+  const int32_t lengths[] = {216, 216, 68};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(control_->reads[i].area, 132);
+    EXPECT_EQ(control_->reads[i].db, 5);
+    EXPECT_EQ(control_->reads[i].start, starts[i]);
+    EXPECT_EQ(control_->reads[i].length, lengths[i]);
+  }
+  EXPECT_TRUE(HoldsAddresses(buffer, 100));
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(Read, AFailedPieceFailsTheWholeReadAndIsReportedWithTheLibrarysText) {
+  ConnectWithPdu(240);
+  for (const int32_t failing : {1, 2, 3}) {
+    *control_ = TFakeNoDaveControl();
+    control_->failingRead = failing;
+    errors_.clear();
+    std::vector<uint8_t> buffer(500);
+    link_->ReadBytes(daveDB, 1, 0, 500, buffer.data());
+    EXPECT_EQ(link_->LastError(), 5) << "piece " << failing;
+    EXPECT_EQ(control_->readCalls, failing);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0],
+              "Error in function TNoDave.DoReadBytes: the PLC refused the request (area " +
+                  std::to_string(132) + ", DB 1, offset " + std::to_string(216 * (failing - 1)) +
+                  ", " + (failing == 3 ? "68" : "216") + " bytes)");
+  }
+  EXPECT_EQ(link_->LastErrMsg(), "the PLC refused the request");
+
+  *control_ = TFakeNoDaveControl();
+  std::vector<uint8_t> buffer(10);
+  link_->ReadBytes(daveDB, 1, 0, 10, buffer.data());
+  EXPECT_EQ(link_->LastError(), 0);
+  EXPECT_EQ(infos_, std::vector<std::string>{"Reading from the PLC again"});
+}
+
+TEST_F(Read, ReadSizesFollowTheConnectionAndTheGateway) {
+  EXPECT_EQ(link_->MaxReadSize(), 200);
+  ConnectWithPdu(10);
+  EXPECT_EQ(link_->MaxReadSize(), 200);
+  link_->SetProtocol(daveProtoIBH);
+  ConnectWithPdu(960);
+  EXPECT_EQ(link_->MaxReadSize(), 220);
+  link_->SetProtocol(daveProtoISOTCP);
+  ConnectWithPdu(960);
+  EXPECT_EQ(link_->MaxReadSize(), 936);
+}
+
+TEST_F(Read, NothingToReadMakesNoCallAndNonsenseIsRefused) {
+  ConnectWithPdu(240);
+  uint8_t byte = 0;
+  link_->ReadBytes(daveDB, 1, 0, 0, &byte);
+  EXPECT_EQ(link_->LastError(), TNoDave::kNoLibraryCall);
+  link_->ReadBytes(daveDB, 1, -4, 1, &byte);
+  link_->ReadBytes(daveDB, 1, 0x7FFFFFFF, 2, &byte);
+  link_->DoReadBytes(daveDB, 1, 0, 4, nullptr);
+  EXPECT_EQ(link_->LastError(), TNoDave::kNoLibraryCall);
+  EXPECT_EQ(control_->readCalls, 0);
+  ASSERT_EQ(errors_.size(), 3u);
+  EXPECT_EQ(errors_[2], "Error in function TNoDave.DoReadBytes: no buffer to read into");
+}
+
+TEST_F(Read, AClosedLinkReadsNothingAndTouchesNoRecord) {
+  ConnectWithPdu(240);
+  link_->Disconnect();
+  link_->ReadData();
+  EXPECT_EQ(link_->LastError(), TNoDave::kNotConnected);
+  uint8_t buffer[4];
+  link_->ReadBytes(daveDB, 1, 0, 4, buffer);
+  EXPECT_EQ(link_->LastError(), TNoDave::kNotConnected);
+  EXPECT_EQ(link_->LastErrMsg(), "not connected to the PLC");
+  EXPECT_EQ(control_->readCalls, 0);
+}
+
+TEST_F(Read, WithoutABufferTheOwnBufferTakesTheRangeAndOnReadIsRaised) {
+  ConnectWithPdu(240);
+  int reads = 0;
+  link_->OnRead = [&](TNoDave&) { ++reads; };
+  link_->ReadBytes(daveInputs, 0, 10, 3, nullptr);
+  EXPECT_EQ(link_->LastError(), 0);
+  EXPECT_EQ(reads, 1);
+  EXPECT_EQ(link_->Area(), daveInputs);
+  EXPECT_EQ(link_->BufOffs(), 10);
+  EXPECT_EQ(link_->BufLen(), 3);
+  EXPECT_EQ(link_->Buffer(), "0A 0B 0C");
+  EXPECT_EQ(control_->reads[0].area, 129);
+}
+
+TEST_F(Read, ReadsFromSeveralThreadsDoNotMeetInsideTheLibrary) {
+  ConnectWithPdu(240);
+  errors_.clear();
+  auto reader = [this](int32_t start) {
+    std::vector<uint8_t> buffer(300);
+    for (int i = 0; i < 10; ++i) link_->DoReadBytes(daveDB, 1, start, 300, buffer.data());
+  };
+  std::thread first(reader, 0);
+  std::thread second(reader, 1000);
+  first.join();
+  second.join();
+  EXPECT_EQ(control_->readCalls, 40);
+  EXPECT_EQ(control_->overlappingReads, 0);
+}
+
+}  // namespace
