@@ -1,5 +1,5 @@
 // Handing one data record of 100 values to the host: the record, the list
-// wrapper and the host function's call, with a host that reads every value.
+// wrapper and the host function's call, with a host that counts the values.
 #include <benchmark/benchmark.h>
 
 #include <string>
