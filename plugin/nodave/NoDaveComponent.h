@@ -158,7 +158,7 @@ class TNoDave : public TComponent {
   std::atomic<bool> active_{false};
   std::atomic<bool> connecting_{false};
   TLinkRecords link_;
-  std::string intfNameInUse_;        // the name the library may hold while the interface lives
+  std::string intfNameInUse_;  // the name the library may hold while the interface lives
   std::atomic<bool> failed_{false};
   std::atomic<int32_t> openedPort_{0};  // a connect or read failed since the last success
   mutable platform::CriticalSection readLock_;
