@@ -1,6 +1,7 @@
 // The module parameters of "GET-MODULE-PARAMETER" and "SET-MODULE-PARAMETER",
 // and the module's paths derived from the host's settings.
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <functional>
 #include <map>
@@ -19,6 +20,11 @@ namespace {
 
 TVariant Wide(const std::string& text) { return TVariant::OfWide(platform::AnsiToWide(text)); }
 TVariant Int(int64_t value) { return TVariant::OfI4(static_cast<int32_t>(value)); }
+// Handles are 32-bit integers where pointers are; a wider handle keeps all its bits.
+TVariant HandleValue(uintptr_t handle) {
+  const auto value = static_cast<int64_t>(handle);
+  return value <= INT32_MAX ? Int(value) : TVariant::OfI8(value);
+}
 
 // Characters that file names cannot hold become `replacement`.
 std::string FileNameSafe(std::string text, char replacement) {
@@ -77,10 +83,10 @@ TVariant TmoxPlugin::GetModuleParameter(const std::string& name) {
          for (int i = 0; i < 8; ++i) bits |= States[static_cast<size_t>(i)] ? 1 << i : 0;
          return Int(bits);
        }},
-      {"moduledllhandle", [&] { return Int(static_cast<int64_t>(FLibrary)); }},
+      {"moduledllhandle", [&] { return HandleValue(FLibrary); }},
       {"moduleloadcount", [&] { return Int(LoadCount); }},
       {"moduleindex", [&] { return Int(HostContext); }},
-      {"modulepluginhandle", [&] { return Int(static_cast<int64_t>(Handle)); }},
+      {"modulepluginhandle", [&] { return HandleValue(Handle); }},
       {"modulepath", [&] { return Wide(ModulePath); }},
       {"moduledatapath", [&] { return Wide(ModuleDataPath()); }},
       {"appdatapath", [&] { return Wide(AppDataPath()); }},
@@ -99,8 +105,8 @@ TVariant TmoxPlugin::GetModuleParameter(const std::string& name) {
       {"datasourceloadfor", [&] { return Wide(DataSourceLoad); }},
       {"terminatenow", [&] { return TVariant::OfBool(Unloaded); }},
       {"istemporaryload", [&] { return TVariant::OfBool(TemporaryLoad); }},
-      {"parentapp", [&] { return Int(static_cast<int64_t>(HostModule)); }},
-      {"owner-form", [&] { return Int(static_cast<int64_t>(OwnerForm)); }},
+      {"parentapp", [&] { return HandleValue(HostModule); }},
+      {"owner-form", [&] { return HandleValue(OwnerForm); }},
       {"testtransl",
        [&] {
          return platform::ProcessHasArgument("/TESTTRANSL") ? TVariant::OfBool(true) : TVariant();
