@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <exception>
+#include <iterator>
 #include <limits>
 #include <vector>
 
+#include "resources/SettingsMapLines.h"
 #include "settings/moxStringHolder.h"
 
 namespace {
@@ -61,12 +63,7 @@ TmoxStrHolder* CreateSettingsMap(TComponent* owner) {
   map->Name = "Properties";
   map->Tag = kMapTag;
   map->SetCapacity(kMapCapacity);
-  map->SetStrings({"Left,Left", "Top,Top", "Height,Height", "Width,Width", ";---short---",
-                   "lblParams.Caption,Parser config", "OpenDialog.FileName,Open files dir",
-                   "SaveDialog.FileName,Save files dir", "spMinInt.Value,Min interval", "",
-                   "spLocalAddress.Value,Local address", "spRemoteAddress.Value,Remote address",
-                   "spCPURack.Value,CPU rack", "spCPUSlot.Value,CPU slot", "",
-                   "comboProto.ItemIndex,Proto", ""});
+  map->SetStrings({std::begin(kSettingsMapLines), std::end(kSettingsMapLines)});
   return map;
 }
 

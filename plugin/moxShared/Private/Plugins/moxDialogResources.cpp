@@ -1,5 +1,8 @@
 #include "moxOptionsDialog.h"
+#include "platform/Resources.h"
 
-// The library carries no dialog resources yet: every lookup finds none, and
-// the dialog export answers that there is no dialog.
-std::string FindDialogResource(const std::string& /*name*/) { return {}; }
+// The dialog's resources are RT_RCDATA resources of the library itself.
+std::string FindDialogResource(const std::string& name) {
+  return std::string(
+      platform::FindRcDataOfAddress(reinterpret_cast<const void*>(&FindDialogResource), name));
+}

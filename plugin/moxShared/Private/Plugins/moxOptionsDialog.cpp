@@ -77,6 +77,8 @@ bool RunOptionsDialog(TmoxPlugin& module, TPluginCallRec& record, ImoxParamsList
   try {
     module.OnShowOptionsDialog(module, call, changed);
   } catch (const std::exception& e) {
+    // A failed handler changed nothing, whatever it set before it failed.
+    changed = false;
     module.Log(TLogLevel::Error, std::string(e.what()) + " {SHOWOPTIONS}");
   }
   return changed;
