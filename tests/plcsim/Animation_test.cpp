@@ -105,12 +105,12 @@ TEST(Animation, AnimateWritesEveryValueIntoMemory) {
 TEST(DefaultMemory, HoldsTheDocumentedLayout) {
   PlcMemory memory;
   LoadMemory(ParseDescription(kDefaultDescription), memory);
-  Bytes db1(52);
+  Bytes db1(534);
   ASSERT_EQ(memory.Read({Area::kDataBlocks, 1}, 0, db1.size(), db1.data()), ItemResult::kSuccess);
   EXPECT_EQ(Bytes(db1.begin(), db1.begin() + 4), (Bytes{0, 0, 0, 0}));      // counter
   EXPECT_EQ(Bytes(db1.begin() + 4, db1.begin() + 8), (Bytes{0, 0, 0, 0}));  // sine at 0
   EXPECT_EQ(db1[10], 0x55);
-  EXPECT_EQ(Bytes(db1.begin() + 12, db1.begin() + 20),
+  EXPECT_EQ(Bytes(db1.begin() + 512, db1.begin() + 520),
             (Bytes{20, 6, 'p', 'l', 'c', 's', 'i', 'm'}));
   EXPECT_EQ(Bytes(db1.begin() + 34, db1.begin() + 42),
             (Bytes{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0}));
