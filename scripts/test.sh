@@ -11,7 +11,7 @@ jobs=$(nproc)
 fuzz_seconds="${MOX_FUZZ_SECONDS:-30}"
 # The threaded code's tests: what ThreadSanitizer must see.
 tsan_tests=(platform_tests threads_tests settings_tests plugins_tests plc_tests nodave_tests
-  libnodave_tests host_tests dialog_tests)
+  libnodave_tests host_tests dialog_tests e2e_tests)
 # What the shipping 32-bit build consists of; its tests are built only where they can run.
 win32_products=(simatic nodave plchost)
 

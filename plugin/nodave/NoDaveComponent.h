@@ -13,7 +13,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "moxShared/Public/Component/moxComponent.h"
@@ -150,6 +153,17 @@ class TNoDave : public TComponent {
   // kNotConnected when the link holds no connection.
   int32_t ReadChunk(int32_t areaCode, int32_t db, int32_t start, int32_t length, uint8_t* target);
   void ReportReadFailure(TNoDaveArea area, int32_t db, int32_t start, int32_t length);
+  struct TReadRange {
+    TNoDaveArea Area;
+    int32_t DB;
+    int32_t Start;
+    int32_t Size;
+    bool operator<(const TReadRange& other) const {
+      return std::tie(Area, DB, Start, Size) <
+             std::tie(other.Area, other.DB, other.Start, other.Size);
+    }
+  };
+  void NoteReadOutcome(const TReadRange& range, bool good);
   void NoteSuccess(const char* infoMsg);
   // The library's text for one of its results; ours for kNotConnected.
   std::string ErrorText(int32_t code) const;
@@ -158,8 +172,10 @@ class TNoDave : public TComponent {
   std::atomic<bool> active_{false};
   std::atomic<bool> connecting_{false};
   TLinkRecords link_;
-  std::string intfNameInUse_;  // the name the library may hold while the interface lives
-  std::atomic<bool> failed_{false};
+  std::string intfNameInUse_;        // the name the library may hold while the interface lives
+  std::atomic<bool> failed_{false};  // a connect failed since the last good one
+  std::mutex failedReadsLock_;
+  std::set<TReadRange> failedReads_;    // ranges whose last read failed
   std::atomic<int32_t> openedPort_{0};  // a connect or read failed since the last success
   mutable platform::CriticalSection readLock_;
   std::vector<uint8_t> readBuffer_;

@@ -60,10 +60,9 @@ void TNoDave::DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t s
     }
   } catch (const std::exception& error) {
     lastError_ = kNoLibraryCall;
-    failed_ = true;
     DoError(kReadError + std::string(error.what()));
   }
-  if (lastError_ == 0) NoteSuccess("Reading from the PLC again");
+  NoteReadOutcome({area, db, start, size}, lastError_ == 0);
   cycleTime_ = static_cast<uint32_t>(timer.Elapsed());
 }
 
@@ -88,8 +87,24 @@ int32_t TNoDave::ReadChunk(int32_t areaCode, int32_t db, int32_t start, int32_t 
   return NoDave().daveReadBytes(link_.connection, areaCode, db, start, length, target);
 }
 
+// A range that fails again and again is reported each time (the log counts the
+// repeats); its recovery once, and a good read of another range is no recovery.
+void TNoDave::NoteReadOutcome(const TReadRange& range, bool good) {
+  bool recovered = false;
+  {
+    const std::lock_guard<std::mutex> guard(failedReadsLock_);
+    if (good) {
+      recovered = failedReads_.erase(range) > 0;
+    } else {
+      failedReads_.insert(range);
+    }
+  }
+  if (recovered) {
+    DoInfo("Reading from the PLC again" + RangeText(range.Area, range.DB, range.Start, range.Size));
+  }
+}
+
 void TNoDave::ReportReadFailure(TNoDaveArea area, int32_t db, int32_t start, int32_t length) {
-  failed_ = true;
   DoError(kReadError + ErrorText(lastError_) + RangeText(area, db, start, length));
 }
 
