@@ -1,8 +1,8 @@
 // The module parameters of "GET-MODULE-PARAMETER" and "SET-MODULE-PARAMETER",
 // and the module's paths derived from the host's settings.
 #include <algorithm>
-#include <cstdint>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <map>
 
