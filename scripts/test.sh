@@ -62,6 +62,8 @@ else
 fi
 build win64
 step "test win64"
+# The Windows builds have no simulator of their own: plchost.exe reads the native one.
+export MOX_PLCSIM="$PWD/build/native/bin/plcsim"
 ctest --preset win64 -j "$jobs"
 
 build fuzz

@@ -111,9 +111,12 @@ void TSerialPortDM::ResetSchedule(bool keepLink) {
   FWorker->WorkQueue().Clear();
   if (!keepLink) {
     ConnectQueued = false;
+    const bool wasOpen = !FBridge->LinkClosed();
     FBridge->SetLinkClosed(true);
     FBridge->DropClients();
-    HoldOff.StartTimeout(kHoldOffMs);
+    // The pause lets the PLC's side wind down the old connection; a link that
+    // was never opened has none, so a host's first "PORT-OPEN" costs no wait.
+    if (wasOpen) HoldOff.StartTimeout(kHoldOffMs);
   }
   FQueueTag = -1;
   TWriteGuard<TThreadObjectList> list(FRequestList);
