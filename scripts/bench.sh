@@ -15,3 +15,5 @@ for bench in build/native/bin/*_bench; do
   echo "==== $(basename "$bench")"
   "$bench" --benchmark_min_time=0.5 "$@"
 done
+echo "==== plchost_cpu"
+bash bench/plchost_cpu.sh build/native/bin

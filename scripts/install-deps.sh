@@ -8,7 +8,7 @@ if [ "${1:-}" = "--products" ]; then
   packages=(cmake make g++ gzip)
 else
   packages=(cmake make g++ gzip googletest libgtest-dev libgmock-dev libbenchmark-dev
-    mingw-w64 wine wine32 wine64 clang-14 libclang-rt-14-dev clang-tidy clang-format)
+    mingw-w64 wine wine32 wine64 clang-14 libclang-rt-14-dev clang-tidy clang-format time)
   # npm fetches the test peer's sources; a machine may have it from elsewhere.
   command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 fi

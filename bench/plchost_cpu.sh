@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# plchost's own CPU use while it polls ten requests every 100 ms from plcsim:
+# user + system seconds of plchost (with the plug-in inside it) over the wall
+# time, as a share of one core.
+#   bench/plchost_cpu.sh BIN_DIR [SECONDS]
+set -euo pipefail
+bin="$1"
+seconds="${2:-20}"
+# GNU time (Debian package "time") reports the CPU seconds.
+tree=$(mktemp --suffix=.xml)
+log=$(mktemp)
+trap 'kill "$pid" 2>/dev/null || true; rm -f "$tree" "$log"' EXIT
+
+{
+  echo "<MODBUSRTUQUERY>"
+  for i in $(seq 0 9); do
+    cat <<REQUEST
+  <Request caption="R$i"><Enabled>1</Enabled><Area>5</Area><Datablock>1</Datablock>
+    <Offset>$((i * 4))</Offset><Size>4</Size>
+    <RequestMethod><MethodPoll>1<PollInterval>100</PollInterval></MethodPoll></RequestMethod>
+    <Response><Item><Name>V$i</Name><DataType>D32</DataType><AppendCnt>0</AppendCnt></Item></Response>
+  </Request>
+REQUEST
+  done
+  echo "</MODBUSRTUQUERY>"
+} >"$tree"
+
+"$bin/plcsim" --port 0 --quiet >"$log" 2>&1 &
+pid=$!
+port=""
+for _ in $(seq 100); do
+  port=$(sed -n 's/^plcsim listening on [0-9.]*:\([0-9]*\)$/\1/p' "$log")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "plcsim did not start" >&2; exit 1; }
+
+/usr/bin/time -o "$log" -f "%U %S %e" "$bin/plchost" --plc "127.0.0.1:$port" \
+  --protocol isotcp --requests "$tree" --duration "$seconds" --no-summary \
+  --output /dev/null 2>/dev/null
+read -r user system wall <"$log"
+awk -v u="$user" -v s="$system" -v w="$wall" \
+  'BEGIN { printf "plchost polling 10 requests every 100 ms: %.2f%% of one core (%.2f s CPU in %.1f s)\n", 100 * (u + s) / w, u + s, w }'
