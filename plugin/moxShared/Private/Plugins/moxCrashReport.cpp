@@ -8,7 +8,9 @@ namespace {
 
 std::atomic<bool> gReporterRunning{true};
 
-std::string MessageOf(std::exception_ptr exception) {
+}  // namespace
+
+std::string ExceptionMessage(const std::exception_ptr& exception) {
   try {
     if (exception) std::rethrow_exception(exception);
   } catch (const std::exception& e) {
@@ -19,12 +21,10 @@ std::string MessageOf(std::exception_ptr exception) {
   return "no exception";
 }
 
-}  // namespace
-
-void ReportCrash(const std::string& where, std::exception_ptr exception) noexcept {
+void ReportCrash(const std::string& where, const std::exception_ptr& exception) noexcept {
   try {
     const char* state = gReporterRunning ? "" : " (reporter stopped)";
-    platform::OutputDebugLine("Exception in " + where + state + ": " + MessageOf(exception));
+    platform::OutputDebugLine("Exception in " + where + state + ": " + ExceptionMessage(exception));
   } catch (...) {
     // Reporting must not fail the boundary it protects.
   }

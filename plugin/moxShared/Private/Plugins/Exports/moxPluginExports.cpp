@@ -26,16 +26,6 @@ TmoxPlugin* FindInstance(const TPluginCallRec* record) {
   return registry->Find(record->Instance);
 }
 
-std::string MessageOf(std::exception_ptr exception) {
-  try {
-    std::rethrow_exception(exception);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown exception";
-  }
-}
-
 // Waits, dispatching this thread's messages, until a running data call on an
 // unloaded instance ends; false after 30 s.
 bool WaitForDataCall(TmoxPlugin& module) {
@@ -113,7 +103,7 @@ MOX_PLUGIN_EXPORT int32_t MOX_STDCALL_EXPORT ExecutePluginCommand(TPluginCallRec
       return kFailed;
     }
   } catch (...) {
-    module->LogException(command, MessageOf(std::current_exception()));
+    module->LogException(command, ExceptionMessage(std::current_exception()));
     return kFailed;
   }
 }
@@ -134,7 +124,7 @@ MOX_PLUGIN_EXPORT int32_t MOX_STDCALL_EXPORT ProcessData(TPluginCallRec* record)
     TPluginCallRecIntf converted(record);
     return module->ProcessDataCall(*record, converted.Params());
   } catch (...) {
-    module->LogException("PROCESS", MessageOf(std::current_exception()));
+    module->LogException("PROCESS", ExceptionMessage(std::current_exception()));
     return kFailed;
   }
 }
