@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -75,7 +76,13 @@ class TReadWriteSection {
   explicit TReadWriteSection(TReadWriteLock& lock) : lock_(lock) {
     Exclusive ? lock_.BeginWrite() : lock_.BeginRead();
   }
-  ~TReadWriteSection() { Exclusive ? lock_.EndWrite() : lock_.EndRead(); }
+  ~TReadWriteSection() {
+    try {
+      Exclusive ? lock_.EndWrite() : lock_.EndRead();
+    } catch (const std::logic_error&) {
+      // Releasing the side this scope took cannot be refused.
+    }
+  }
   TReadWriteSection(const TReadWriteSection&) = delete;
   TReadWriteSection& operator=(const TReadWriteSection&) = delete;
 
