@@ -25,15 +25,15 @@ std::string ByteArray(const std::string& name, const std::string& bytes) {
   return out.str();
 }
 
-std::string EmbeddingSource(int count, char** specs) {
+std::string EmbeddingSource(int count, char** resources) {
   std::string arrays;
   std::string table;
   for (int i = 0; i < count; ++i) {
-    const std::string spec = specs[i];
-    const size_t equals = spec.find('=');
-    if (equals == std::string::npos || equals == 0) throw std::runtime_error("bad " + spec);
-    const std::string name = spec.substr(0, equals);
-    const std::string bytes = ReadWholeFile(spec.substr(equals + 1));
+    const std::string resource = resources[i];
+    const size_t equals = resource.find('=');
+    if (equals == std::string::npos || equals == 0) throw std::runtime_error("bad " + resource);
+    const std::string name = resource.substr(0, equals);
+    const std::string bytes = ReadWholeFile(resource.substr(equals + 1));
     const std::string array = "kResource" + std::to_string(i);
     arrays += ByteArray(array, bytes);
     table.append("    {\"").append(name).append("\", ").append(array).append(", ");
