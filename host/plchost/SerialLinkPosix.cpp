@@ -6,14 +6,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FdLinkPosix.h"
 #include "SerialLink.h"
 
 namespace plchost {
 
 namespace {
-
-// How long a write may wait for the port to take bytes.
-constexpr int kWriteWaitMs = 5000;
 
 speed_t SpeedOf(int baud) {
   switch (baud) {
@@ -39,49 +37,6 @@ speed_t SpeedOf(int baud) {
       return B0;
   }
 }
-
-int Poll(int fd, short events, int timeoutMs) {
-  pollfd entry{fd, events, 0};
-  int ready;
-  do {
-    ready = poll(&entry, 1, timeoutMs);
-  } while (ready < 0 && errno == EINTR);
-  return ready;
-}
-
-class TSerialLink final : public IChannelLink {
- public:
-  explicit TSerialLink(int fd) : FFd(fd) {}
-  ~TSerialLink() override { close(FFd); }
-
-  int Receive(uint8_t* buffer, size_t capacity, uint32_t timeoutMs, std::string& error) override {
-    const int ready = Poll(FFd, POLLIN, static_cast<int>(timeoutMs));
-    if (ready == 0) return 0;
-    const ssize_t received = ready > 0 ? read(FFd, buffer, capacity) : -1;
-    if (received > 0) return static_cast<int>(received);
-    if (received < 0 && (errno == EAGAIN || errno == EINTR)) return 0;
-    error = received == 0 ? "the serial port was closed" : std::strerror(errno);
-    return -1;
-  }
-
-  bool Send(const uint8_t* data, size_t length) override {
-    while (length > 0) {
-      const ssize_t written = write(FFd, data, length);
-      if (written > 0) {
-        data += written;
-        length -= static_cast<size_t>(written);
-      } else if (written < 0 && (errno == EAGAIN || errno == EINTR)) {
-        if (Poll(FFd, POLLOUT, kWriteWaitMs) <= 0) return false;
-      } else {
-        return false;
-      }
-    }
-    return true;
-  }
-
- private:
-  int FFd;
-};
 
 bool SetUp(int fd, speed_t speed, TParity parity, std::string& error) {
   termios mode{};
@@ -126,7 +81,7 @@ std::unique_ptr<IChannelLink> OpenSerialLink(const std::string& device, int baud
     close(fd);
     return nullptr;
   }
-  return std::make_unique<TSerialLink>(fd);
+  return MakeDescriptorLink(fd, false, "the serial port was closed");
 }
 
 }  // namespace plchost
