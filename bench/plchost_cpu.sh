@@ -9,7 +9,8 @@ seconds="${2:-20}"
 # GNU time (Debian package "time") reports the CPU seconds.
 tree=$(mktemp --suffix=.xml)
 log=$(mktemp)
-trap 'kill "$pid" 2>/dev/null || true; rm -f "$tree" "$log"' EXIT
+source "$(dirname "$0")/../scripts/plcsim.sh"
+trap 'plcsim_stop; rm -f "$tree" "$log"' EXIT
 
 {
   echo "<MODBUSRTUQUERY>"
@@ -25,15 +26,8 @@ REQUEST
   echo "</MODBUSRTUQUERY>"
 } >"$tree"
 
-"$bin/plcsim" --port 0 --quiet >"$log" 2>&1 &
-pid=$!
-port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/^plcsim listening on [0-9.]*:\([0-9]*\)$/\1/p' "$log")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "plcsim did not start" >&2; exit 1; }
+plcsim_start "$bin/plcsim" || exit 1
+port="$PLCSIM_PORT"
 
 /usr/bin/time -o "$log" -f "%U %S %e" "$bin/plchost" --plc "127.0.0.1:$port" \
   --protocol isotcp --requests "$tree" --duration "$seconds" --no-summary \

@@ -44,27 +44,17 @@ expect_exit() {
 }
 
 if [ -n "$plcsim" ] && [ -x "$plcsim" ]; then
-  log=$(mktemp)
-  "$plcsim" --port 0 --quiet >"$log" 2>&1 &
-  pid=$!
-  port=""
-  for _ in $(seq 100); do
-    port=$(sed -n 's/^plcsim listening on [0-9.]*:\([0-9]*\)$/\1/p' "$log")
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  if [ -n "$port" ]; then
+  source "$here/../../scripts/plcsim.sh"
+  if plcsim_start "$plcsim"; then
     # DB1.34: 12 34 56 78 ..., REAL 3.14159 at 42, INT -1234 at 46, DINT 123456789 at 48.
-    expect_records "plcsim json" "127.0.0.1:$port" json '"B0":18,"B1":52,"W":22136,' \
+    expect_records "plcsim json" "127.0.0.1:$PLCSIM_PORT" json '"B0":18,"B1":52,"W":22136,' \
       '"PI":3.1415901184082' '"I":-1234,"D":123456789}'
-    expect_records "plcsim csv" "127.0.0.1:$port" csv ',B0,B1,W,PI,I,D' \
+    expect_records "plcsim csv" "127.0.0.1:$PLCSIM_PORT" csv ',B0,B1,W,PI,I,D' \
       ',18,52,22136,3.1415901184082'
+    plcsim_stop
   else
-    fail "plcsim did not start: $(cat "$log")"
+    fail "plcsim did not start"
   fi
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  rm -f "$log"
 fi
 
 if [ -n "${MOX_SNAP7_ADDR:-}" ]; then
