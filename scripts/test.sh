@@ -66,7 +66,7 @@ step "test win64"
 export MOX_PLCSIM="$PWD/build/native/bin/plcsim"
 ctest --preset win64 -j "$jobs"
 
-build fuzz
+build fuzz --target xml_fuzz
 step "fuzz ${fuzz_seconds}s"
 bash scripts/fuzz.sh "$fuzz_seconds"
 
