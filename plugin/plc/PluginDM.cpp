@@ -1,4 +1,5 @@
 #include "plc/PluginDM.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 
 #include <algorithm>
 #include <exception>
@@ -78,10 +79,7 @@ void TaPlugin::ReloadSettings(bool reenableTimers) {
   hooks.Log = [this](TLogLevel level, const std::string& line) { Log(level, line); };
   hooks.ItemsErrorFormat = Texts->ItemsFormationError;
   SettingsBusy = true;
-  struct TBusyEnd {
-    std::atomic<bool>& Busy;
-    ~TBusyEnd() { Busy = false; }
-  } end{SettingsBusy};
+  const TScopeExit end([this] { SettingsBusy = false; });
   ::ReloadSettings(SettingsLocation(), *Properties, *Settings, reenableTimers, hooks);
 }
 

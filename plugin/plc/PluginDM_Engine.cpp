@@ -1,4 +1,5 @@
 #include "plc/PluginDM_Engine.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -97,13 +98,10 @@ void TSerialPortDM::UpdateTimer() {
 void TSerialPortDM::Reset(bool keepLink) {
   TickInterval = kDefaultTickInterval;
   SwitchTimerOff();
-  struct TFinally {
-    TSerialPortDM& Engine;
-    ~TFinally() {
-      Engine.FQueue->SetInterval(AtLeastOneMs(Engine.TickInterval));
-      Engine.UpdateTimer();
-    }
-  } finally{*this};
+  const TScopeExit finally([this] {
+    FQueue->SetInterval(AtLeastOneMs(TickInterval));
+    UpdateTimer();
+  });
   ResetSchedule(keepLink);
 }
 
@@ -132,10 +130,7 @@ void TSerialPortDM::ResetSchedule(bool keepLink) {
 void TSerialPortDM::Tick() {
   SwitchTimerOff();
   if (!FOwner.State(0)) return;
-  struct TFinally {
-    TSerialPortDM& Engine;
-    ~TFinally() { Engine.UpdateTimer(); }
-  } finally{*this};
+  const TScopeExit finally([this] { UpdateTimer(); });
   const uint8_t reset = PendingReset.exchange(0);
   if (reset != 0) {
     Reset(reset == 1);

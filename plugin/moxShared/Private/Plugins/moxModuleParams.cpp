@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <functional>
 #include <map>
 
 #include "moxPluginModule.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 #include "moxShared/Public/Common/moxThreadParamsList.h"
 #include "moxShared/Public/Common/moxVarConvert.h"
 #include "moxTextLines.h"
@@ -62,58 +62,60 @@ std::string CustomName(const std::string& key) {
 }  // namespace
 
 TVariant TmoxPlugin::GetModuleParameter(const std::string& name) {
-  using TGetter = std::function<TVariant()>;
-  const std::map<std::string, TGetter> getters = {
-      {"logtitle", [&] { return Wide(LogTitle); }},
-      {"description", [&] { return Wide(Description); }},
-      {"eventssupported", [&] { return Wide(EventsSupported); }},
-      {"customcommands", [&] { return Wide(FCustomCommands.AsText()); }},
+  // Built once: each entry reads one value of the module it is given.
+  using TGetter = TVariant (*)(TmoxPlugin&);
+  static const std::map<std::string, TGetter> getters = {
+      {"logtitle", [](TmoxPlugin& module) { return Wide(module.LogTitle); }},
+      {"description", [](TmoxPlugin& module) { return Wide(module.Description); }},
+      {"eventssupported", [](TmoxPlugin& module) { return Wide(module.EventsSupported); }},
+      {"customcommands", [](TmoxPlugin& module) { return Wide(module.FCustomCommands.AsText()); }},
       {"translatorcomponentproperties",
-       [&] {
+       [](TmoxPlugin& module) {
          std::string text;
-         for (const std::string& property : FTranslator->ComponentProperties) {
+         for (const std::string& property : module.FTranslator->ComponentProperties) {
            text += (text.empty() ? "" : "\r\n") + property;
          }
          return Wide(text);
        }},
-      {"moduletype", [&] { return Int(ModuleType); }},
+      {"moduletype", [](TmoxPlugin& module) { return Int(module.ModuleType); }},
       {"moduleenabled",
-       [&] {
+       [](TmoxPlugin& module) {
          int32_t bits = 0;
-         for (int i = 0; i < 8; ++i) bits |= States[static_cast<size_t>(i)] ? 1 << i : 0;
+         for (int i = 0; i < 8; ++i) bits |= module.States[static_cast<size_t>(i)] ? 1 << i : 0;
          return Int(bits);
        }},
-      {"moduledllhandle", [&] { return HandleValue(FLibrary); }},
-      {"moduleloadcount", [&] { return Int(LoadCount); }},
-      {"moduleindex", [&] { return Int(HostContext); }},
-      {"modulepluginhandle", [&] { return HandleValue(Handle); }},
-      {"modulepath", [&] { return Wide(ModulePath); }},
-      {"moduledatapath", [&] { return Wide(ModuleDataPath()); }},
-      {"appdatapath", [&] { return Wide(AppDataPath()); }},
-      {"modulename", [&] { return Wide(ModuleName); }},
-      {"moduleloadforconfig", [&] { return Int(ConfigId); }},
-      {"moduleconfigid", [&] { return Wide(ModuleConfigId()); }},
-      {"applicationfullname", [&] { return Wide(ApplicationName); }},
-      {"inifile", [&] { return Wide(IniFile); }},
-      {"moduleregistryroot1", [&] { return Int(RegistryRoot1); }},
-      {"moduleregistryroot2", [&] { return Int(RegistryRoot2); }},
-      {"moduleregistrypath", [&] { return Wide(RegistryPath); }},
-      {"inisectionprefix", [&] { return Wide(IniSectionPrefix); }},
-      {"displayfullversion", [&] { return Wide(VersionText); }},
-      {"parseritems", [&] { return Wide(FParserItems.Render()); }},
-      {"parseritemscount", [&] { return Int(FParserItems.Count()); }},
-      {"datasourceloadfor", [&] { return Wide(DataSourceLoad); }},
-      {"terminatenow", [&] { return TVariant::OfBool(Unloaded); }},
-      {"istemporaryload", [&] { return TVariant::OfBool(TemporaryLoad); }},
-      {"parentapp", [&] { return HandleValue(HostModule); }},
-      {"owner-form", [&] { return HandleValue(OwnerForm); }},
+      {"moduledllhandle", [](TmoxPlugin& module) { return HandleValue(module.FLibrary); }},
+      {"moduleloadcount", [](TmoxPlugin& module) { return Int(module.LoadCount); }},
+      {"moduleindex", [](TmoxPlugin& module) { return Int(module.HostContext); }},
+      {"modulepluginhandle", [](TmoxPlugin& module) { return HandleValue(module.Handle); }},
+      {"modulepath", [](TmoxPlugin& module) { return Wide(module.ModulePath); }},
+      {"moduledatapath", [](TmoxPlugin& module) { return Wide(module.ModuleDataPath()); }},
+      {"appdatapath", [](TmoxPlugin& module) { return Wide(module.AppDataPath()); }},
+      {"modulename", [](TmoxPlugin& module) { return Wide(module.ModuleName); }},
+      {"moduleloadforconfig", [](TmoxPlugin& module) { return Int(module.ConfigId); }},
+      {"moduleconfigid", [](TmoxPlugin& module) { return Wide(module.ModuleConfigId()); }},
+      {"applicationfullname", [](TmoxPlugin& module) { return Wide(module.ApplicationName); }},
+      {"inifile", [](TmoxPlugin& module) { return Wide(module.IniFile); }},
+      {"moduleregistryroot1", [](TmoxPlugin& module) { return Int(module.RegistryRoot1); }},
+      {"moduleregistryroot2", [](TmoxPlugin& module) { return Int(module.RegistryRoot2); }},
+      {"moduleregistrypath", [](TmoxPlugin& module) { return Wide(module.RegistryPath); }},
+      {"inisectionprefix", [](TmoxPlugin& module) { return Wide(module.IniSectionPrefix); }},
+      {"displayfullversion", [](TmoxPlugin& module) { return Wide(module.VersionText); }},
+      {"parseritems", [](TmoxPlugin& module) { return Wide(module.FParserItems.Render()); }},
+      {"parseritemscount", [](TmoxPlugin& module) { return Int(module.FParserItems.Count()); }},
+      {"datasourceloadfor", [](TmoxPlugin& module) { return Wide(module.DataSourceLoad); }},
+      {"terminatenow", [](TmoxPlugin& module) { return TVariant::OfBool(module.Unloaded); }},
+      {"istemporaryload",
+       [](TmoxPlugin& module) { return TVariant::OfBool(module.TemporaryLoad); }},
+      {"parentapp", [](TmoxPlugin& module) { return HandleValue(module.HostModule); }},
+      {"owner-form", [](TmoxPlugin& module) { return HandleValue(module.OwnerForm); }},
       {"testtransl",
-       [&] {
+       [](TmoxPlugin&) {
          return platform::ProcessHasArgument("/TESTTRANSL") ? TVariant::OfBool(true) : TVariant();
        }},
   };
   const auto getter = getters.find(MakeParamKey(name));
-  if (getter != getters.end()) return getter->second();
+  if (getter != getters.end()) return getter->second(*this);
   if (name.compare(0, 6, "Custom") == 0) return GetCustomParameter(name);
   return GetIndexedParserItem(name);
 }
@@ -179,10 +181,7 @@ TVariant TmoxPlugin::GetCustomParameter(const std::string& key) {
   if (name.empty()) return {};
   if (!FModuleParams) FModuleParams = std::make_unique<TmoxThreadParamsList>();
   TmoxParamsList* list = FModuleParams->LockList();
-  struct TUnlock {
-    TmoxThreadParamsList& Holder;
-    ~TUnlock() { Holder.UnlockList(); }
-  } unlock{*FModuleParams};
+  const TScopeExit unlock([this] { FModuleParams->UnlockList(); });
   if (name == "COUNT") return Int(list->Count());
   const int32_t index = SmallIndex(name);
   if (index >= 0) return index < list->Count() ? list->Items(index)->Value() : TVariant::Null();
@@ -195,10 +194,7 @@ bool TmoxPlugin::SetCustomParameter(const std::string& key, const TVariant& valu
   if (name.empty()) return false;
   if (!FModuleParams) FModuleParams = std::make_unique<TmoxThreadParamsList>();
   TmoxParamsList* list = FModuleParams->LockListForWrite();
-  struct TUnlock {
-    TmoxThreadParamsList& Holder;
-    ~TUnlock() { Holder.UnlockListForWrite(); }
-  } unlock{*FModuleParams};
+  const TScopeExit unlock([this] { FModuleParams->UnlockListForWrite(); });
   const int32_t index = SmallIndex(name);
   if (name == "COUNT") {
     list->Clear();

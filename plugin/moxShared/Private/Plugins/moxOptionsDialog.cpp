@@ -1,4 +1,5 @@
 #include "moxOptionsDialog.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 
 #include <algorithm>
 #include <cstring>
@@ -66,13 +67,10 @@ bool RunOptionsDialog(TmoxPlugin& module, TPluginCallRec& record, ImoxParamsList
   }
   module.DialogRunning = true;
   module.DialogCallFlags = record.Flags;
-  struct TDialogEnd {
-    TmoxPlugin& Module;
-    ~TDialogEnd() {
-      Module.DialogRunning = false;
-      Module.DialogCallFlags = 0;
-    }
-  } end{module};
+  const TScopeExit end([&module] {
+    module.DialogRunning = false;
+    module.DialogCallFlags = 0;
+  });
   bool changed = false;
   try {
     module.OnShowOptionsDialog(module, call, changed);

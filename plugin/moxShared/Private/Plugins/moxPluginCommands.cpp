@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "moxPluginModule.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 #include "moxShared/Public/Common/moxVarConvert.h"
 #include "moxTextLines.h"
 
@@ -133,11 +134,7 @@ int32_t TmoxPlugin::DoItems(const TPluginCall& call) {
 // loads from it and then saves into the instance's own file.
 int32_t TmoxPlugin::DoSettingsNow(const std::string& command, const TPluginCall& call) {
   const std::string ownFile = IniFile;
-  struct TRestore {
-    std::string& Target;
-    const std::string& Value;
-    ~TRestore() { Target = Value; }
-  } restore{IniFile, ownFile};
+  const TScopeExit restore([&] { IniFile = ownFile; });
   IniFile = call.Params.Text("INI-FILE");
   if (command == "LOAD-SETTINGS-NOW") {
     if (OnLoadSettingsNow) OnLoadSettingsNow(*this);

@@ -6,6 +6,7 @@
 #include "moxPluginCallRecIntf.h"
 #include "moxPluginModule.h"
 #include "moxShared/Public/Common/moxParamLstWrap.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 #include "moxShared/Public/Common/moxVarDate.h"
 
 namespace {
@@ -85,10 +86,7 @@ void TmoxPlugin::DeliverParsedData(int32_t clientId, int32_t length, TParsedData
     record.InData.Length = static_cast<int32_t>(list.RawText.size());
   }
   auto* wrap = new TmoxParamsListWrap(&list, true);
-  struct TWrapEnd {
-    TmoxParamsListWrap* Wrap;
-    ~TWrapEnd() { Wrap->Destroy(); }
-  } end{wrap};
+  const TScopeExit end([wrap] { wrap->Destroy(); });
   record.OutData.Kind = kSlotListInterface;
   record.OutData.Ptr = reinterpret_cast<uintptr_t>(wrap->GetIntfRef());
   FHostSendDataEx(HostContext, clientId, length, 0, kSendDataRecord, &record, 0);

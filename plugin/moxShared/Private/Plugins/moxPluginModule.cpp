@@ -1,4 +1,5 @@
 #include "moxPluginModule.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 
 #include <exception>
 
@@ -187,10 +188,7 @@ bool TmoxPlugin::OpenSettingsStore(TSettingsOperation operation, const TmoxStrHo
   TSettingsLocation location = SettingsLocation();
   if (iniFile != nullptr) location.IniFile = *iniFile;
   SettingsBusy = true;
-  struct TBusyReset {
-    std::atomic<bool>& Busy;
-    ~TBusyReset() { Busy = false; }
-  } reset{SettingsBusy};
+  const TScopeExit reset([this] { SettingsBusy = false; });
   return ::OpenSettingsStore(
       operation, location, map, settings,
       [this](TLogLevel level, const std::string& line) { Log(level, line); });

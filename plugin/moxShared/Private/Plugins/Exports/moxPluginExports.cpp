@@ -7,6 +7,7 @@
 #include "moxShared/Private/Plugins/moxModuleInfo.h"
 #include "moxShared/Private/Plugins/moxPluginCallRecIntf.h"
 #include "moxShared/Private/Plugins/moxPluginRegistry.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 #include "moxShared/Public/Common/moxVarConvert.h"
 #include "platform/CodePage.h"
 
@@ -116,10 +117,7 @@ MOX_PLUGIN_EXPORT int32_t MOX_STDCALL_EXPORT ProcessData(TPluginCallRec* record)
   if (module->Unloaded || TPluginRegistry::Instance() == nullptr) return kRefused;
   const TCurrentModuleScope scope(module);
   module->Processing = true;
-  struct TProcessingEnd {
-    TmoxPlugin& Module;
-    ~TProcessingEnd() { Module.Processing = false; }
-  } end{*module};
+  const TScopeExit end([module] { module->Processing = false; });
   try {
     TPluginCallRecIntf converted(record);
     return module->ProcessDataCall(*record, converted.Params());
