@@ -1,20 +1,18 @@
 #include "plc/PluginDM_Engine.h"
-#include "moxShared/Public/Common/moxScopeExit.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "moxShared/Private/Plugins/moxParsedDataList.h"
+#include "moxShared/Public/Common/moxScopeExit.h"
 #include "plc/PluginDM.h"
 #include "plc/PluginDM_Bridge.h"
+#include "plc/PluginDM_Link.h"
 
 namespace {
 
 // The worker queue's connect marker.
 constexpr uintptr_t kConnectMarker = 1;
-// Microseconds the link waits for the PLC: while it connects, and by default.
-constexpr int32_t kConnectTimeoutUs = 10000000;
-constexpr int32_t kDefaultIntfTimeoutUs = 3000000;
 
 TRequestItem* RequestAt(const TObjectList& list, int32_t index) {
   return static_cast<TRequestItem*>(list[index]);
@@ -66,21 +64,10 @@ void TSerialPortDM::ConfigureLink(const TDataSourceCfg& settings) {
   hooks.Log = [this](TLogLevel level, const std::string& text) { FOwner.Log(level, text); };
   hooks.LinkSocket = [this] { return FLink->OpenedPortHandle(); };
   FBridge = std::make_unique<TTransportBridge>(link.Transport, std::move(hooks));
-  FLink->SetIPAddress("127.0.0.1");
-  FLink->SetInterval(0);
-  FLink->SetProtocol(link.Protocol);
-  FBridge->ConfigureLink(*FLink);
-  FLink->SetIntfTimeout(kDefaultIntfTimeoutUs);
   char name[32];
   std::snprintf(name, sizeof name, "$%04llX",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(this)));
-  FLink->SetIntfName(name);
-  FLink->SetMPIRemote(link.MPIRemote);
-  FLink->SetMPILocal(link.MPILocal);
-  FLink->SetCPURack(link.CPURack);
-  FLink->SetCPUSlot(link.CPUSlot);
-  FLink->SetActive(false);
-  FLink->ReadOnConnect = false;
+  SetUpLink(*FLink, *FBridge, link, name);
   FLink->OnError = [this](TNoDave&, const std::string& message) {
     FOwner.Log(TLogLevel::Error, message);
   };
