@@ -18,7 +18,7 @@ wine_start() {
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
     touch "$WINEPREFIX/.booted"
   fi
-  wine32_runs || echo "note: this kernel cannot run 32-bit programs; Windows tests run in the win64 build" >&2
+  wine32_runs || echo "note: 32-bit wine cannot run here (not installed, or the kernel cannot run 32-bit programs); the Windows tests run in the win64 build" >&2
 }
 
 wine_stop() {
