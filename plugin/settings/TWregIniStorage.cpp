@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "platform/Locale.h"
 #include "settings/TWregNumberText.h"
@@ -51,6 +52,9 @@ std::optional<TPropertyValue> TWregIniStorage::Read(const std::string& name, TPr
       return std::nullopt;
     case TPropertyType::String:
       return TPropertyValue(*text);
+    case TPropertyType::StringList:
+    case TPropertyType::Object:
+      return std::nullopt;
   }
   return std::nullopt;
 }
@@ -63,6 +67,8 @@ void TWregIniStorage::Write(const std::string& name, const TPropertyValue& value
       return FormatDoubleText(number, platform::UserDecimalSeparator());
     }
     std::string operator()(const std::string& text) const { return text; }
+    std::string operator()(const std::vector<std::string>&) const { throw NotStored(); }
+    std::string operator()(TPersistent*) const { throw NotStored(); }
   };
   changed_ |= file_.Set(section_, name, std::visit(ToText{}, value));
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/Locale.h"
 #include "settings/TWregNumberText.h"
@@ -61,6 +62,9 @@ std::optional<TPropertyValue> Convert(const RegistryValue& value, TPropertyType 
     case TPropertyType::String:
       if (auto text = TextOf(value)) return TPropertyValue(std::move(*text));
       return std::nullopt;
+    case TPropertyType::StringList:
+    case TPropertyType::Object:
+      return std::nullopt;
   }
   return std::nullopt;
 }
@@ -80,6 +84,8 @@ RegistryValue ToRegistry(const TPropertyValue& value) {
     RegistryValue operator()(int32_t number) const { return BytesOf(RegistryType::Dword, number); }
     RegistryValue operator()(double number) const { return BytesOf(RegistryType::Binary, number); }
     RegistryValue operator()(const std::string& text) const { return {RegistryType::String, text}; }
+    RegistryValue operator()(const std::vector<std::string>&) const { throw NotStored(); }
+    RegistryValue operator()(TPersistent*) const { throw NotStored(); }
   };
   return std::visit(Visitor{}, value);
 }

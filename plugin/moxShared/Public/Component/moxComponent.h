@@ -12,12 +12,17 @@
 // them, and per-class tables of published properties that the settings store
 // and the translator read and write by name.
 
-enum class TPropertyType { Boolean, Integer, Double, String };
-
-// A published property's value; the alternative always matches the property's type.
-using TPropertyValue = std::variant<bool, int32_t, double, std::string>;
+// StringList: 8-bit text lines. Object: an object the component keeps, changed
+// in place rather than replaced, so such a property has no setter.
+enum class TPropertyType { Boolean, Integer, Double, String, StringList, Object };
 
 class TComponent;
+class TPersistent;
+
+// A published property's value; the alternative always matches the property's
+// type. An object property's value may be null.
+using TPropertyValue =
+    std::variant<bool, int32_t, double, std::string, std::vector<std::string>, TPersistent*>;
 
 // One published property. A property without a setter is read-only.
 struct TPropertyInfo {
@@ -47,18 +52,37 @@ class TClassInfo {
   std::vector<TPropertyInfo> properties_;
 };
 
+// The base of components and of the objects a property can hold: its class
+// tells the translator what kind of object it meets.
+class TPersistent {
+ public:
+  TPersistent() = default;
+  virtual ~TPersistent() = default;
+  TPersistent(const TPersistent&) = delete;
+  TPersistent& operator=(const TPersistent&) = delete;
+
+  virtual const TClassInfo& ClassInfo() const = 0;
+};
+
+// The object as class T when it belongs to T's class; nullptr otherwise.
+template <class T>
+T* ObjectAs(TPersistent* object) {
+  if (object == nullptr || !object->ClassInfo().InheritsFrom(T::StaticClassInfo())) return nullptr;
+  return static_cast<T*>(object);
+}
+
 // The base of every component. A component frees the components it owns when it
 // is destroyed; a component that is destroyed first leaves its owner's list.
-class TComponent {
+class TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* owner = nullptr);
-  virtual ~TComponent();
+  ~TComponent() override;
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
   // Publishes Name and Tag.
   static const TClassInfo& StaticClassInfo();
-  virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   TComponent* Owner() const { return owner_; }
   int ComponentCount() const { return static_cast<int>(components_.size()); }
@@ -80,6 +104,8 @@ constexpr TPropertyType PropertyTypeOf() {
     return TPropertyType::Integer;
   } else if constexpr (std::is_same_v<T, double>) {
     return TPropertyType::Double;
+  } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+    return TPropertyType::StringList;
   } else {
     static_assert(std::is_same_v<T, std::string>, "not a published property type");
     return TPropertyType::String;
@@ -114,4 +140,16 @@ TPropertyInfo PublishedProperty(std::string name, T (C::*getter)() const,
     };
   }
   return info;
+}
+
+// An object property reading a pointer field of class C (which may be null).
+template <class C, class T>
+TPropertyInfo PublishedObject(std::string name, T* C::*field) {
+  static_assert(std::is_base_of_v<TPersistent, T>, "not a published object class");
+  return {std::move(name), TPropertyType::Object,
+          [field](const TComponent& object) {
+            return TPropertyValue(std::in_place_type<TPersistent*>,
+                                  static_cast<const C&>(object).*field);
+          },
+          nullptr};
 }
