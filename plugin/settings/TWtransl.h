@@ -16,8 +16,9 @@
 class TmoxTimerEx;
 
 // The translator: loads the pairs of one language pair from language files and
-// replaces the values of chosen string properties of a component, and of what
-// it owns, by their translations. The dictionary is freed a while after the
+// replaces the values of chosen properties of a component, and of what it
+// owns, by their translations: strings, the lines of string lists, the items
+// of collections and, through adapters, other objects. The dictionary is freed a while after the
 // last translation; the timer doing so runs on the thread of the first
 // translation, which must process its messages.
 class TWtransl : public TComponent {
@@ -71,6 +72,8 @@ class TWtransl : public TComponent {
   bool TranslatePass(TComponent* component, std::u16string* text);
   void TranslateComponent(TComponent& component);
   void TranslateProperties(TComponent& component);
+  void TranslateProperty(TComponent& component, const TPropertyInfo& property);
+  void TranslateObjectValue(TPersistent* object);
   void WalkOwned(TComponent& component);
   void Collect(const TWtranslLanguagesList::TLookup& lookup, const std::string& value,
                const TComponent* component, std::string_view property);

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "moxShared/Public/Component/moxWideStrings.h"
 #include "platform/Sync.h"
 #include "settings/CustomTextResources.h"
+#include "settings/TWtransl.h"
 #include "settings/TWtranslText.h"
 
 namespace {
@@ -13,6 +15,8 @@ struct TAdapterList {
   std::vector<std::unique_ptr<TWtranslatorCustom>> Adapters;
 
   TAdapterList() {
+    Adapters.push_back(
+        std::make_unique<TWtranslatorCustomTntStrings>(&TWideStrings::StaticClassInfo(), ""));
     Adapters.push_back(std::make_unique<TWtranslatorCustomTextResources>(
         &TCustomTextResources::StaticClassInfo(), "*"));
   }
@@ -24,18 +28,35 @@ TAdapterList& Adapters() {
   return *list;
 }
 
+template <class Accept>
+TWtranslatorCustom* FindAdapter(const Accept& accept) {
+  TAdapterList& list = Adapters();
+  platform::CriticalSectionGuard guard(list.Lock);
+  for (const auto& adapter : list.Adapters) {
+    if (accept(*adapter)) return adapter.get();
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 TWtranslatorCustom::TWtranslatorCustom(const TClassInfo* objectClass, std::string_view marker)
     : objectClass_(objectClass), marker_(AsciiLower(marker)) {}
 
-bool TWtranslatorCustom::Serves(const TComponent& component) const {
-  return objectClass_ == nullptr || component.ClassInfo().InheritsFrom(*objectClass_);
+bool TWtranslatorCustom::Serves(const TPersistent& object) const {
+  return objectClass_ == nullptr || object.ClassInfo().InheritsFrom(*objectClass_);
 }
 
-bool TWtranslatorCustom::TranslateObject(TWtransl&, TComponent&) { return false; }
+bool TWtranslatorCustom::TranslateObject(TWtransl&, TPersistent&) { return false; }
 
-bool TWtranslatorCustomTextResources::TranslateObject(TWtransl& translator, TComponent& object) {
+bool TWtranslatorCustomTntStrings::TranslateObject(TWtransl& translator, TPersistent& object) {
+  for (std::u16string& line : static_cast<TWideStrings&>(object).Lines) {
+    line = translator.TranslateText(line);
+  }
+  return true;
+}
+
+bool TWtranslatorCustomTextResources::TranslateObject(TWtransl& translator, TPersistent& object) {
   static_cast<TCustomTextResources&>(object).TranslateTexts(translator);
   return true;
 }
@@ -47,10 +68,12 @@ void AppendTranslatorAdapter(std::unique_ptr<TWtranslatorCustom> adapter) {
 }
 
 TWtranslatorCustom* FindComponentAdapter(const TComponent& component) {
-  TAdapterList& list = Adapters();
-  platform::CriticalSectionGuard guard(list.Lock);
-  for (const auto& adapter : list.Adapters) {
-    if (adapter->Serves(component)) return adapter.get();
-  }
-  return nullptr;
+  return FindAdapter([&](const TWtranslatorCustom& adapter) { return adapter.Serves(component); });
+}
+
+TWtranslatorCustom* FindPropertyAdapter(const TPersistent& object) {
+  if (object.ClassInfo().InheritsFrom(TComponent::StaticClassInfo())) return nullptr;
+  return FindAdapter([&](const TWtranslatorCustom& adapter) {
+    return adapter.ObjectClass() != nullptr && adapter.Serves(object);
+  });
 }

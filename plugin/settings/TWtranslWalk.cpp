@@ -2,7 +2,10 @@
 // translated, and how each value is translated or collected.
 #include <exception>
 #include <optional>
+#include <utility>
 
+#include "moxShared/Public/Component/moxCollection.h"
+#include "moxShared/Public/Component/moxFont.h"
 #include "platform/CodePage.h"
 #include "settings/TWtransl.h"
 #include "settings/TWtranslAdapters.h"
@@ -16,6 +19,9 @@ constexpr int32_t kTagExcludeBase = 10000;
 
 // The properties that tags 10000 to 10047 exclude, by their bits.
 constexpr const char* kExcludable[] = {"hint", "caption", "items", "strings", "text", "pages"};
+
+// The fonts whose charset follows the language file.
+constexpr const char* kFontProperties[] = {"Font", "FocusFont"};
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -47,10 +53,44 @@ void SetRightToLeftMode(TComponent& component, uint8_t mode) {
   }
 }
 
+// Always applied, the default charset too: the language file decides the
+// charset of every font it reaches.
+void SetFontCharset(TComponent& component, uint8_t charset) {
+  for (const char* name : kFontProperties) {
+    const TPropertyInfo* property = component.ClassInfo().FindProperty(name);
+    if (property == nullptr || property->Type != TPropertyType::Object) continue;
+    if (TFont* font = ObjectAs<TFont>(std::get<TPersistent*>(property->Get(component)))) {
+      font->Charset = charset;
+    }
+  }
+}
+
+void TranslateString(TWtransl& translator, TComponent& component, const TPropertyInfo& property) {
+  if (!property.Set) return;
+  const std::string value = std::get<std::string>(property.Get(component));
+  const std::string translated = translator.TranslateValue(value, &component, property.Name);
+  if (translated != value) property.Set(component, translated);
+}
+
+// Line by line, so that each line is looked up (or collected) on its own.
+void TranslateLines(TWtransl& translator, TComponent& component, const TPropertyInfo& property) {
+  if (!property.Set) return;
+  auto lines = std::get<std::vector<std::string>>(property.Get(component));
+  bool changed = false;
+  for (std::string& line : lines) {
+    std::string translated = translator.TranslateValue(line, &component, property.Name);
+    if (translated == line) continue;
+    line = std::move(translated);
+    changed = true;
+  }
+  if (changed) property.Set(component, lines);
+}
+
 }  // namespace
 
 void TWtransl::TranslateComponent(TComponent& component) {
   SetRightToLeftMode(component, options_.RightToLeftMode);
+  SetFontCharset(component, options_.FontCharset);
   TranslateProperties(component);
   if (TWtranslatorCustom* adapter = FindComponentAdapter(component)) {
     adapter->TranslateObject(*this, component);
@@ -61,14 +101,40 @@ void TWtransl::TranslateProperties(TComponent& component) {
   for (const std::string& name : ComponentProperties) {
     if (ExcludedByTag(component.Tag, name)) continue;
     const TPropertyInfo* property = component.ClassInfo().FindProperty(name);
-    if (property == nullptr || property->Type != TPropertyType::String || !property->Set) continue;
+    if (property == nullptr) continue;
     try {
-      const std::string value = std::get<std::string>(property->Get(component));
-      const std::string translated = TranslateValue(value, &component, property->Name);
-      if (translated != value) property->Set(component, translated);
+      TranslateProperty(component, *property);
     } catch (const std::exception&) {
       // a value that cannot be read or written stays as it is
     }
+  }
+}
+
+void TWtransl::TranslateProperty(TComponent& component, const TPropertyInfo& property) {
+  switch (property.Type) {
+    case TPropertyType::String:
+      TranslateString(*this, component, property);
+      break;
+    case TPropertyType::StringList:
+      TranslateLines(*this, component, property);
+      break;
+    case TPropertyType::Object:
+      TranslateObjectValue(std::get<TPersistent*>(property.Get(component)));
+      break;
+    case TPropertyType::Boolean:
+    case TPropertyType::Integer:
+    case TPropertyType::Double:
+      break;
+  }
+}
+
+// Collection items are translated as components; other objects go to an adapter.
+void TWtransl::TranslateObjectValue(TPersistent* object) {
+  if (object == nullptr) return;
+  if (TCollection* collection = ObjectAs<TCollection>(object)) {
+    for (int i = 0; i < collection->Count(); ++i) TranslateComponent(collection->Item(i));
+  } else if (TWtranslatorCustom* adapter = FindPropertyAdapter(*object)) {
+    adapter->TranslateObject(*this, *object);
   }
 }
 
