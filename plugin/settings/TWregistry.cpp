@@ -83,10 +83,9 @@ bool TWreg::RunPass(TComponent* rootObject, bool save) {
 }
 
 bool TWreg::LoadLine(const TWregMapLine& line, TWregStorage& storage) {
-  const TPropertyInfo* property = RootObject->ClassInfo().FindProperty(line.PropertyName);
-  // checked first, so that no location is created for a line that is skipped
-  if (property == nullptr || !IsStoredType(property->Type)) return false;
   if (!storage.SelectLocation(line.SubPath)) return false;
+  const TPropertyInfo* property = RootObject->ClassInfo().FindProperty(line.PropertyName);
+  if (property == nullptr || !IsStoredType(property->Type)) return false;
   auto value = storage.Read(line.ValueName, property->Type);
   if (!value) return false;
   if (property->Type == TPropertyType::String) {
@@ -102,10 +101,9 @@ bool TWreg::LoadLine(const TWregMapLine& line, TWregStorage& storage) {
 }
 
 bool TWreg::SaveLine(const TWregMapLine& line, TWregStorage& storage) {
-  const TPropertyInfo* property = RootObject->ClassInfo().FindProperty(line.PropertyName);
-  // checked first, so that no location is created for a line that is skipped
-  if (property == nullptr || !IsStoredType(property->Type)) return false;
   if (!storage.SelectLocation(line.SubPath)) return false;
+  const TPropertyInfo* property = RootObject->ClassInfo().FindProperty(line.PropertyName);
+  if (property == nullptr || !IsStoredType(property->Type)) return false;
   TPropertyValue value = property->Get(*RootObject);
   if (property->Type == TPropertyType::String) {
     value = EncodeValueText(std::get<std::string>(value));
