@@ -108,11 +108,7 @@ class TLinkRig {
     job_ = std::move(job);
     platform::ResetEvent(done_);
     worker_->WorkQueue().Push(MarkerItem(1));
-    bool finished = false;
-    return Serve([&] {
-      if (platform::WaitForAny(&done_, 1, 0) == 0) finished = true;
-      return finished;
-    });
+    return Serve([this] { return platform::WaitForAny(&done_, 1, 0) == 0; });
   }
   // The host loop until done() or the bound.
   bool Serve(const std::function<bool()>& done) {
