@@ -33,12 +33,12 @@ install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-r
 echo "Installing: ${missing[*]} ${missing_optional[*]}"
 [ "${#optional[@]}" -eq 0 ] || dpkg --print-foreign-architectures | grep -qx i386 ||
   dpkg --add-architecture i386
-# A mirror in the middle of a sync fails an index now and then: try again,
+# A mirror in the middle of a sync fails an index now and then: try once more,
 # then go on with what was fetched (the installs below tell what is missing).
-for attempt in 1 2 3; do
+for attempt in 1 2; do
   apt-get update -qq && break
   echo "apt-get update failed (attempt $attempt)"
-  if [ "$attempt" -lt 3 ]; then sleep 20; fi
+  if [ "$attempt" -lt 2 ]; then sleep 10; fi
 done
 [ "${#missing[@]}" -eq 0 ] || install "${missing[@]}"
 [ "${#missing_optional[@]}" -eq 0 ] || install "${missing_optional[@]}" ||

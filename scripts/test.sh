@@ -15,7 +15,8 @@ tsan_tests=(platform_tests threads_tests settings_tests plugins_tests plc_tests 
 # What the shipping 32-bit build consists of; its tests are built only where they can run.
 win32_products=(simatic nodave plchost)
 
-step() { printf '\n==== %s\n' "$*"; }
+# Each step says when it starts, in seconds since the command began.
+step() { printf '\n==== %s (at %d s)\n' "$*" "$SECONDS"; }
 
 configure() { cmake --preset "$1" >/dev/null; }
 
