@@ -32,13 +32,6 @@ constexpr uint32_t kBoundMs = 10000;
 constexpr uint32_t kSliceMs = 50;
 constexpr int32_t kReadTimeoutUs = 3000000;
 
-// The program's folder, where the build puts our protocol library; the plug-in
-// looks in its own folder the same way.
-std::string ProgramFolder() {
-  const std::string program = platform::ModuleFileName(platform::ProgramModule());
-  return program.substr(0, program.find_last_of("/\\"));
-}
-
 // One request engine's read path without its schedule: the engine's worker
 // thread runs the link, and this thread is the host thread, where the bridge's
 // listener events run and where the host hands the channel's bytes on.
@@ -142,7 +135,8 @@ class TLinkRig {
 
 void BM_PluginLink(benchmark::State& state) {
   TSnap7Server server;
-  SetNoDaveLibraryFolder(ProgramFolder());
+  // Our protocol library lies beside the program, as beside the plug-in when shipped.
+  SetNoDaveLibraryFolder(platform::ProgramFolder());
   TLinkRig rig(server.Port());
   if (server.Port() == 0 || !rig.Connect()) {
     state.SkipWithError(("the link cannot connect: " + rig.LastLog()).c_str());

@@ -15,9 +15,8 @@ namespace nodave_test {
 
 // A folder of the stand-in libraries, beside the test executable.
 inline std::string FakeFolder(std::string relative = NODAVE_FAKE_FOLDER) {
-  const std::string program = platform::ModuleFileName(platform::ProgramModule());
   std::replace(relative.begin(), relative.end(), '/', platform::kPathSeparator);
-  return program.substr(0, program.find_last_of("/\\")) + platform::kPathSeparator + relative;
+  return platform::ProgramFolder() + platform::kPathSeparator + relative;
 }
 
 // The loaded stand-in's controls; null when it is not loaded.

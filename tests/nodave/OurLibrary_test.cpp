@@ -5,12 +5,6 @@
 
 namespace {
 
-// The program's folder, where the build puts our protocol library.
-std::string ProgramFolder() {
-  const std::string program = platform::ModuleFileName(platform::ProgramModule());
-  return program.substr(0, program.find_last_of("/\\"));
-}
-
 TEST(OurLibrary, LaysOutItsRecordsWhereTheLinkLooks) {
   const nodave_test::TLibraryLayout layout = nodave_test::OurLibraryLayout();
   EXPECT_EQ(layout.timeout, offsetof(TDaveInterfaceRecord, timeout));
@@ -25,7 +19,7 @@ TEST(OurLibrary, LaysOutItsRecordsWhereTheLinkLooks) {
 }
 
 TEST(OurLibrary, ExportsEveryEntryPointAndReportsAPeerThatIsNotThere) {
-  SetNoDaveLibraryFolder(ProgramFolder());
+  SetNoDaveLibraryFolder(platform::ProgramFolder());
   std::vector<std::string> errors;
   {
     TNoDaveEx link;

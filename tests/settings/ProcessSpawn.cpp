@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/Library.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -14,26 +16,10 @@
 
 namespace settings_test {
 
-namespace {
-
-std::string OwnFolder() {
-#ifdef _WIN32
-  char path[MAX_PATH * 4] = {};
-  GetModuleFileNameA(nullptr, path, sizeof(path));
-#else
-  char path[4096] = {};
-  if (readlink("/proc/self/exe", path, sizeof(path) - 1) < 0) return ".";
-#endif
-  std::string text(path);
-  return text.substr(0, text.find_last_of("/\\"));
-}
-
-}  // namespace
-
 #ifdef _WIN32
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
-  const std::string path = OwnFolder() + "\\" + program + ".exe";
+  const std::string path = platform::ProgramFolder() + "\\" + program + ".exe";
   std::string commandLine = "\"" + path + "\"";
   for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
   STARTUPINFOA startup{};
@@ -67,7 +53,7 @@ int ChildProcess::Wait(uint32_t timeoutMs) {
 #else
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
-  std::string path = OwnFolder() + "/" + program;
+  std::string path = platform::ProgramFolder() + "/" + program;
   std::vector<std::string> texts = {path};
   texts.insert(texts.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;

@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
+
+#include "resources/SettingsMapLines.h"
 
 namespace fs = std::filesystem;
 
@@ -34,23 +37,8 @@ const TClassInfo& TTestSettings::StaticClassInfo() {
 }
 
 const std::vector<std::string>& ModuleMap() {
-  static const std::vector<std::string> map = {"Left,Left",
-                                               "Top,Top",
-                                               "Height,Height",
-                                               "Width,Width",
-                                               ";---short---",
-                                               "lblParams.Caption,Parser config",
-                                               "OpenDialog.FileName,Open files dir",
-                                               "SaveDialog.FileName,Save files dir",
-                                               "spMinInt.Value,Min interval",
-                                               "",
-                                               "spLocalAddress.Value,Local address",
-                                               "spRemoteAddress.Value,Remote address",
-                                               "spCPURack.Value,CPU rack",
-                                               "spCPUSlot.Value,CPU slot",
-                                               "",
-                                               "comboProto.ItemIndex,Proto",
-                                               ""};
+  static const std::vector<std::string> map(std::begin(kSettingsMapLines),
+                                            std::end(kSettingsMapLines));
   return map;
 }
 

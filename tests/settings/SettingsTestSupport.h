@@ -41,7 +41,7 @@ class TTestSettings : public TComponent {
   int32_t positive_ = 7;
 };
 
-// The module's seventeen map lines.
+// The module's seventeen map lines, as the module holds them.
 const std::vector<std::string>& ModuleMap();
 
 // A fresh folder under the system's temporary folder, removed with its content.

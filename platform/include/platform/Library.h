@@ -29,6 +29,13 @@ MOX_PLATFORM_API ModuleHandle ModuleOfAddress(const void* address);
 // The full file name of a module; empty when unknown.
 MOX_PLATFORM_API std::string ModuleFileName(ModuleHandle module);
 
+// The folder of the program's file, without a trailing separator: where a
+// build puts the libraries and programs a test or benchmark loads.
+inline std::string ProgramFolder() {
+  const std::string program = ModuleFileName(ProgramModule());
+  return program.substr(0, program.find_last_of("/\\"));
+}
+
 // The separator of folders in paths of this system.
 #if defined(_WIN32)
 constexpr char kPathSeparator = '\\';
