@@ -14,7 +14,7 @@ namespace as511 {
 struct Request {
   uint8_t function = 0;
   Bytes header;         // unescaped
-  size_t expected = 0;  // data bytes the answer has at least
+  size_t expected = 0;  // data bytes the answer has at least: read at once
   size_t largest = 0;   // data bytes the answer may have at most
 };
 

@@ -13,7 +13,10 @@ namespace {
 
 using as511::S5Areas;
 
+// The small answers are read without a length known before, so that a short one is
+// found malformed rather than waited for.
 constexpr size_t kLargestSystemParameters = 256;
+constexpr size_t kLargestBlockInfo = 32;
 constexpr int32_t kLargestDataBlock = 255;
 constexpr uint64_t kAddressSpace = 0x10000;
 
@@ -75,8 +78,7 @@ int32_t DataBlockAddress(daveInterface* di, int32_t db, int32_t start, int32_t l
     return daveResInvalidParam;
   }
   const auto number = static_cast<uint8_t>(db);
-  as511::Request request{as511::kBlockInfo, as511::BlockInfoHeader(number), as511::kBlockInfoSize,
-                         as511::kBlockInfoSize};
+  as511::Request request{as511::kBlockInfo, as511::BlockInfoHeader(number), 0, kLargestBlockInfo};
   Bytes answer;
   int32_t result = as511::Transact(di, request, deadline, answer);
   if (result == daveResS5Refused) {
@@ -120,8 +122,7 @@ int32_t ReadMemory(daveInterface* di, uint16_t address, int32_t length, Clock::t
 }  // namespace
 
 int32_t As511Transport::Connect(daveConnection* dc) const {
-  as511::Request request{
-      as511::kSystemParameters, {}, as511::kSystemParametersSize, kLargestSystemParameters};
+  as511::Request request{as511::kSystemParameters, {}, 0, kLargestSystemParameters};
   Bytes answer;
   int32_t result = as511::Transact(dc->iface, request, Deadline(dc->iface), answer);
   auto& state = StateOf<As511Connection>(dc->state);

@@ -168,7 +168,7 @@ TEST_F(As511, RequestsThatCannotBeServedAreClearErrors) {
     EXPECT_EQ(Read(c.area, c.db, c.start, c.length, data), c.result) << c.area << " " << c.db;
     EXPECT_EQ(dc_->AnswLen, 0);
   }
-  // Only the missing block's B_INFO reached the line, and no memory read.
+  // Only the data blocks' B_INFO reached the line: no memory read was sent.
   EXPECT_EQ(Functions(), (Bytes{0x18, 0x1A, 0x1A, 0x1A}));
   ExpectDb1Works();
 }
@@ -226,6 +226,11 @@ TEST_F(As511, LineFaultsEndInAClearErrorAndTheNextReadWorks) {
          if (IsReadAnswer(b)) b.insert(b.begin() + 8, 4, 0x77);
        },
        false, daveResLineErrors},
+      {"short block information",
+       [](Bytes& b) {
+         if (b.size() > 8 && b[4] == 0x70) b.erase(b.begin() + 6, b.end() - 2);
+       },
+       false, daveResS5BadAnswer},
       {"silent PLC", [](Bytes& b) { b.clear(); }, false, daveResTimeout},
       {"PLC stops answering mid-transaction",
        [](Bytes& b) {
