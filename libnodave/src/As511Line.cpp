@@ -141,9 +141,11 @@ bool WorthRetrying(int32_t result) {
 int32_t Transact(daveInterface* di, const Request& request, Clock::time_point deadline,
                  Bytes& answer) {
   auto& line = StateOf<LineState>(di->state);
+  // A time-out after garbled answers says less than the garbling: that is reported.
+  int32_t failure = daveResTimeout;
   for (;;) {
     if (line.quietFrom > deadline) {
-      return daveResTimeout;
+      return failure;
     }
     std::this_thread::sleep_until(line.quietFrom);
     answer.clear();
@@ -153,8 +155,11 @@ int32_t Transact(daveInterface* di, const Request& request, Clock::time_point de
     }
     Trace(di, "function " + std::to_string(request.function) + " failed: " + daveStrerror(result));
     line.quietFrom = Clock::now() + kPlcGiveUp;
+    if (result != daveResTimeout) {
+      failure = result;
+    }
     if (!WorthRetrying(result) || line.quietFrom >= deadline) {
-      return result;
+      return failure;
     }
   }
 }
