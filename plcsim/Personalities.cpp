@@ -1,9 +1,13 @@
 #include "LinePersonality.h"
 
+#include "As511Personality.h"
+
 namespace plcsim {
 
 const std::vector<PersonalityKind>& PersonalityKinds() {
-  static const std::vector<PersonalityKind> kinds = {};
+  static const std::vector<PersonalityKind> kinds = {
+      {"as511", "an S5 PLC on its programming port (AS511)", true, MakeAs511Personality},
+  };
   return kinds;
 }
 

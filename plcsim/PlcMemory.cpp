@@ -49,4 +49,13 @@ ItemResult PlcMemory::Read(BlockId block, size_t offset, size_t length, uint8_t*
   return ItemResult::kSuccess;
 }
 
+std::vector<std::pair<BlockId, size_t>> PlcMemory::Blocks() const {
+  std::shared_lock<std::shared_mutex> lock(mutex_);
+  std::vector<std::pair<BlockId, size_t>> blocks;
+  for (const auto& [id, memory] : blocks_) {
+    blocks.emplace_back(id, memory.size());
+  }
+  return blocks;
+}
+
 }  // namespace plcsim

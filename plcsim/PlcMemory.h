@@ -37,6 +37,8 @@ class PlcMemory {
   void Write(BlockId block, size_t offset, const std::vector<uint8_t>& bytes);
   // Copies `length` bytes at `offset`; instance data blocks are the data blocks.
   ItemResult Read(BlockId block, size_t offset, size_t length, uint8_t* out) const;
+  // Every block with its size, in order of area and number.
+  std::vector<std::pair<BlockId, size_t>> Blocks() const;
 
  private:
   static BlockId Normalized(BlockId block);

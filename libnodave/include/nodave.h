@@ -2,8 +2,9 @@
 
 /* Our S5/S7 protocol library with the libnodave C API.
 
-   Supported so far: ISO over TCP (daveProtoISOTCP) and ISO over TCP for a CP 243
-   (daveProtoISOTCP243). Every other protocol code gives daveResProtocolNotSupported.
+   Supported so far: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
+   (daveProtoISOTCP243) and S5 over the programming port (daveProtoAS511). Every other
+   protocol code gives daveResProtocolNotSupported.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
    from openSocket). The serial protocols send and receive every byte through the read
@@ -69,6 +70,7 @@ enum {
   daveAnaOut = 7,
   daveCounter = 28,
   daveTimer = 29,
+  daveRawMemoryS5 = 0, /* S5: start is an absolute address */
   daveP = 128,
   daveInputs = 129,
   daveOutputs = 130,
@@ -76,7 +78,8 @@ enum {
   daveDB = 132,
   daveDI = 133,
   daveLocal = 134,
-  daveV = 135
+  daveV = 135,
+  daveSysDataS5 = 134 /* S5: the system data */
 };
 
 /* Debug flags for daveSetDebug */
@@ -118,6 +121,7 @@ enum {
   daveResUnexpectedFunc = -128,
   daveResUnknownDataUnitSize = -129,
   daveResNoBuffer = -130,
+  daveNotAvailableInS5 = -131,
   daveResInvalidLength = -132,
   daveResInvalidParam = -133,
   daveResShortPacket = -1024,
@@ -130,7 +134,13 @@ enum {
   daveResWriteFailed = -1030,
   daveResWrongAddress = -1031,
   daveResLineErrors = -1032,
-  daveResAdapterRefused = -1033
+  daveResAdapterRefused = -1033,
+  /* S5 over the programming port (AS511) */
+  daveResS5BlockMissing = -1050,
+  daveResS5ReadPastBlock = -1051,
+  daveResS5Refused = -1052,
+  daveResS5BadAnswer = -1053,
+  daveResS5AddressRange = -1054
 };
 
 /* The PDU length asked for when connecting; the PLC may grant less. */
@@ -213,7 +223,10 @@ DAVE_API int32_t DAVE_CALL daveDisconnectAdapter(daveInterface* di);
 /* Reads len bytes of an area into buffer. For counters and timers start is the first
    number and len the number of bytes wanted, two per counter or timer; for analog
    inputs and outputs likewise two bytes per word. At most maxPDUlength - 18 bytes per
-   call (daveResReadTooLarge otherwise); exactly len bytes are written on success. */
+   call (daveResReadTooLarge otherwise); exactly len bytes are written on success.
+   S5 (daveProtoAS511): at most maxPDUlength bytes; the areas are inputs, outputs,
+   flags, timers, counters, data blocks 0..255 (checked against the block's length),
+   daveSysDataS5 and daveRawMemoryS5; others give daveNotAvailableInS5. */
 DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32_t DB,
                                          int32_t start, int32_t len, void* buffer);
 

@@ -4,8 +4,6 @@
 
 #include "Debug.h"
 #include "Records.h"
-#include "S7Read.h"
-#include "S7Session.h"
 #include "SerialLine.h"
 #include "Transport.h"
 
@@ -25,14 +23,14 @@ const Transport* TransportOf(const daveInterface* di, int32_t& result) {
   return transport;
 }
 
-// Why a connection cannot be used for a connect or read, or daveResOK.
-int32_t Usable(const daveConnection* dc) {
+// The transport of a connection that can be used for a connect or read, or nullptr
+// with the reason in `result`.
+const Transport* UsableTransport(const daveConnection* dc, int32_t& result) {
   if (!IsLiveConnection(dc)) {
-    return daveResInvalidParam;
+    result = daveResInvalidParam;
+    return nullptr;
   }
-  int32_t result;
-  TransportOf(dc->iface, result);
-  return result;
+  return TransportOf(dc->iface, result);
 }
 
 }  // namespace
@@ -82,14 +80,16 @@ DAVE_API int32_t DAVE_CALL daveInitAdapter(daveInterface* di) {
 }
 
 DAVE_API int32_t DAVE_CALL daveConnectPLC(daveConnection* dc) {
-  const int32_t usable = Usable(dc);
-  return usable == daveResOK ? ConnectS7(dc) : usable;
+  int32_t result;
+  const Transport* transport = UsableTransport(dc, result);
+  return transport != nullptr ? transport->ConnectPlc(dc) : result;
 }
 
 DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32_t DB,
                                          int32_t start, int32_t len, void* buffer) {
-  int32_t result = Usable(dc);
-  if (result != daveResOK) {
+  int32_t result;
+  const Transport* transport = UsableTransport(dc, result);
+  if (transport == nullptr) {
     return result;
   }
   dc->AnswLen = 0;
@@ -99,11 +99,7 @@ DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32
   if (buffer == nullptr) {
     return daveResNoBuffer;
   }
-  ReadItem item;
-  result = MakeReadItem(area, DB, start, len, item);
-  if (result == daveResOK) {
-    result = ReadS7(dc, item, static_cast<uint8_t*>(buffer));
-  }
+  result = transport->ReadBytes(dc, area, DB, start, len, static_cast<uint8_t*>(buffer));
   if (result == daveResOK) {
     dc->AnswLen = len;
   } else {
@@ -113,9 +109,10 @@ DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32
 }
 
 DAVE_API int32_t DAVE_CALL daveDisconnectPLC(daveConnection* dc) {
-  const int32_t usable = Usable(dc);
-  if (usable == daveResOK && dc->connected) {
-    TransportFor(dc->iface->protocol)->Disconnect(dc);
+  int32_t usable;
+  const Transport* transport = UsableTransport(dc, usable);
+  if (transport != nullptr && dc->connected) {
+    transport->Disconnect(dc);
   }
   if (IsLiveConnection(dc)) {
     dc->connected = 0;

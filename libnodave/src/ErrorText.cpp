@@ -64,6 +64,23 @@ const ErrorText kTexts[] = {
     {daveResAdapterRefused,
      "the adapter refused its configuration: check the local address (it must be free on the "
      "bus and not above the highest station address) and the bus speed"},
+    {daveNotAvailableInS5,
+     "not available in an S5: an S5 has inputs, outputs, flags, timers, counters and data "
+     "blocks 0 to 255; choose one of these areas"},
+    {daveResS5BlockMissing,
+     "the data block does not exist in the S5 PLC (or is not valid): check the data block "
+     "number, or load the block into the PLC"},
+    {daveResS5ReadPastBlock,
+     "read past the end of the data block: the S5 data block is shorter than offset plus size; "
+     "check offset and size against the block's length"},
+    {daveResS5Refused,
+     "the PLC refused the request (DLE NAK): check that the address range exists in this S5 "
+     "CPU; on a noisy line check the cable"},
+    {daveResS5BadAnswer,
+     "the S5 PLC's answer does not fit the request: check that an S5 CPU's programming port "
+     "(AS511) is at the other end of the line"},
+    {daveResS5AddressRange,
+     "the range lies beyond the S5's 64 KiB address space: check offset and size"},
     {daveResProtocolNotSupported,
      "protocol not supported yet: use ISO over TCP (122) or ISO over TCP for CP 243 (123)"},
     {0x8000, "the function is already in use"},

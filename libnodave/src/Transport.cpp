@@ -1,6 +1,8 @@
 #include "Transport.h"
 
+#include "As511Transport.h"
 #include "IsoTransport.h"
+#include "S7Session.h"
 
 namespace nodave {
 
@@ -10,12 +12,24 @@ void Transport::Disconnect(daveConnection* /*dc*/) const {}
 
 void Transport::DisconnectAdapter(daveInterface* /*di*/) const {}
 
+int32_t Transport::ConnectPlc(daveConnection* dc) const { return ConnectS7(dc); }
+
+int32_t Transport::ReadBytes(daveConnection* dc, int32_t area, int32_t db, int32_t start,
+                             int32_t length, uint8_t* buffer) const {
+  ReadItem item;
+  const int32_t result = MakeReadItem(area, db, start, length, item);
+  return result == daveResOK ? ReadS7(dc, item, buffer) : result;
+}
+
 const Transport* TransportFor(int32_t protocol) {
   static const IsoTransport iso;
+  static const As511Transport as511;
   switch (protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
       return &iso;
+    case daveProtoAS511:
+      return &as511;
     default:
       return nullptr;
   }

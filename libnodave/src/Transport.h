@@ -34,6 +34,12 @@ class Transport {
   virtual void DisconnectAdapter(daveInterface* di) const;
   // The PDU length to ask for in setup communication.
   virtual uint16_t RequestedPdu() const = 0;
+
+  // What daveConnectPLC and daveReadBytes do: the S7 layer over this transport. A
+  // family that carries no S7 (the S5 programming port) has its own.
+  virtual int32_t ConnectPlc(daveConnection* dc) const;
+  virtual int32_t ReadBytes(daveConnection* dc, int32_t area, int32_t db, int32_t start,
+                            int32_t length, uint8_t* buffer) const;
 };
 
 // The transport of a protocol code, or nullptr for a code not supported.

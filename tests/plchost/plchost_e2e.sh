@@ -33,7 +33,8 @@ expect_channel_records() {
   done
   shift
   local output
-  output=$(host "${channel[@]}" --requests "$tree" --count 2 --format "$format" 2>&1 |
+  output=$(host "${channel[@]}" --requests "${requests:-$tree}" --count "${count:-2}" \
+    --format "$format" 2>&1 |
     tr -d '\r') || fail "$what: exit $?"
   for fragment in "$@"; do
     grep -qF -- "$fragment" <<<"$output" || fail "$what: no '$fragment' in: $output"
@@ -52,10 +53,25 @@ plcsim_values=('"B0":18,"B1":52,"W":22136,' '"PI":3.1415901184082' '"I":-1234,"D
 
 # The protocols whose far end plcsim plays on a TCP port: the serial ones as a
 # serial device server carries their line, the gateways as themselves.
-serial_protocols=()
+serial_protocols=(as511)
 gateway_protocols=()
 # Serial protocols also read over a pseudo-terminal, a real tty (native builds).
-pty_protocols=()
+pty_protocols=(as511)
+
+# The S5 personality's other areas: input bytes 1.. and flag bytes 16.. count up,
+# output bytes 0..7 hold a walking bit, counter C1 is 42.
+s5_values=('"IB0":1,"IB1":2,"IB2":3' '"QB0":1,"QB1":2,"QB2":4,"QB3":8,"QB4":16,"QB5":32,"QB6":64,"QB7":128'
+  '"MB0":16,"MB1":17,"MB2":18,"MB3":19' '"C1":42')
+
+expect_s5_areas() {
+  if ! plcsim_start "$plcsim" --protocol as511; then
+    fail "plcsim --protocol as511 did not start"
+    return
+  fi
+  requests="$here/s5-values.xml" count=8 expect_channel_records "plcsim as511 areas" json \
+    --serial-tcp "127.0.0.1:$PLCSIM_PORT" --protocol as511 -- "${s5_values[@]}"
+  plcsim_stop
+}
 
 on_pty() { [[ " ${pty_protocols[*]} " == *" $1 "* ]]; }
 
@@ -100,6 +116,7 @@ if [ -n "$plcsim" ] && [ -x "$plcsim" ]; then
   for protocol in "${gateway_protocols[@]}"; do
     expect_protocol_records "$protocol" --plc
   done
+  expect_s5_areas
 fi
 
 if [ -n "${MOX_SNAP7_ADDR:-}" ]; then

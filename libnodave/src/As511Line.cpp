@@ -1,0 +1,168 @@
+#include "As511Line.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "As511Frames.h"
+#include "Debug.h"
+#include "SerialLine.h"
+#include "Transport.h"
+
+namespace nodave {
+namespace as511 {
+namespace {
+
+// A PLC gives up a transaction after this gap, and wants this pause after a refusal.
+constexpr std::chrono::milliseconds kPlcGiveUp(500);
+// Bytes of an earlier, broken transaction skipped while looking for the PLC's ready.
+constexpr size_t kMostStaleBytes = 1024;
+constexpr size_t kLargestCode = 2;  // the code byte of the opening and closing blocks
+
+// What the line keeps between transactions.
+struct LineState : daveTransportState {
+  Clock::time_point quietFrom{};  // when the PLC has given up a broken transaction
+};
+
+const Bytes kDleAck{kDle, kAck};
+
+void Trace(daveInterface* di, const std::string& text) {
+  DebugLine(di, daveDebugExchange, "AS511: " + text);
+}
+
+// Reads DLE ACK after the opening STX. Bytes of an earlier transaction that came too
+// late are skipped; doubled DLEs in them are data, not the start of an acknowledge.
+int32_t AwaitReady(daveInterface* di, Clock::time_point deadline) {
+  uint8_t byte = 0;
+  for (size_t skipped = 0; skipped <= kMostStaleBytes; ++skipped) {
+    int32_t result = LineReadByte(di, byte, deadline);
+    if (result != daveResOK) {
+      return result;
+    }
+    if (byte != kDle) {
+      continue;
+    }
+    result = LineReadByte(di, byte, deadline);
+    if (result != daveResOK) {
+      return result;
+    }
+    if (byte == kAck) {
+      return daveResOK;
+    }
+    if (byte == kNak) {
+      Trace(di, "the PLC is not ready (DLE NAK)");
+      return daveResLineErrors;
+    }
+  }
+  return daveResLineErrors;
+}
+
+// Reads the PLC's DLE ACK, or its DLE NAK as `refused`.
+int32_t AwaitAck(daveInterface* di, Clock::time_point deadline, int32_t refused) {
+  uint8_t answer[2];
+  const int32_t result = LineRead(di, answer, sizeof answer, deadline);
+  if (result != daveResOK) {
+    return result;
+  }
+  if (answer[0] == kDle && answer[1] == kAck) {
+    return daveResOK;
+  }
+  return answer[0] == kDle && answer[1] == kNak ? refused : daveResLineErrors;
+}
+
+// STX, acknowledged; the block up to DLE ETX, acknowledged.
+int32_t ReceiveBlock(daveInterface* di, Clock::time_point deadline, size_t expected, size_t largest,
+                     Bytes& data) {
+  uint8_t byte = 0;
+  int32_t result = LineReadByte(di, byte, deadline);
+  if (result == daveResOK && byte != kStx) {
+    result = daveResLineErrors;
+  }
+  if (result == daveResOK) {
+    result = LineWrite(di, kDleAck);
+  }
+  BlockReader reader(largest);
+  BlockReader::Step step = BlockReader::Step::kMore;
+  while (result == daveResOK && step == BlockReader::Step::kMore) {
+    Bytes raw(reader.LeastStillComing(expected));
+    result = LineRead(di, raw.data(), raw.size(), deadline);
+    for (size_t i = 0; result == daveResOK && i < raw.size(); ++i) {
+      // Bytes after the end mark: the block was shorter than it must be.
+      step = step == BlockReader::Step::kMore ? reader.Feed(raw[i]) : BlockReader::Step::kBroken;
+    }
+  }
+  if (result == daveResOK && step == BlockReader::Step::kBroken) {
+    result = daveResLineErrors;
+  }
+  if (result == daveResOK) {
+    data = reader.Data();
+    result = LineWrite(di, kDleAck);
+  }
+  return result;
+}
+
+int32_t Attempt(daveInterface* di, const Request& request, Clock::time_point deadline,
+                Bytes& answer) {
+  int32_t result = LineWrite(di, Bytes{kStx});
+  if (result == daveResOK) {
+    result = AwaitReady(di, deadline);
+  }
+  Bytes code;
+  if (result == daveResOK) {
+    result = LineWrite(di, Bytes{request.function});
+  }
+  if (result == daveResOK) {
+    result = ReceiveBlock(di, deadline, 1, kLargestCode, code);
+  }
+  if (result == daveResOK && code != Bytes{kSyn}) {
+    Trace(di, "unusual opening code");
+  }
+  if (result == daveResOK) {
+    result = LineWrite(di, RequestHeader(request.header));
+  }
+  if (result == daveResOK) {
+    result = AwaitAck(di, deadline, daveResS5Refused);
+  }
+  if (result == daveResOK) {
+    result = ReceiveBlock(di, deadline, request.expected, request.largest, answer);
+  }
+  if (result == daveResOK) {
+    result = ReceiveBlock(di, deadline, 0, kLargestCode, code);
+  }
+  return result;
+}
+
+bool WorthRetrying(int32_t result) {
+  return result == daveResLineErrors || result == daveResTimeout;
+}
+
+}  // namespace
+
+int32_t Transact(daveInterface* di, const Request& request, Clock::time_point deadline,
+                 Bytes& answer) {
+  auto& line = StateOf<LineState>(di->state);
+  // A time-out after garbled answers says less than the garbling: that is reported.
+  int32_t failure = daveResTimeout;
+  for (;;) {
+    if (line.quietFrom > deadline) {
+      return failure;
+    }
+    std::this_thread::sleep_until(line.quietFrom);
+    answer.clear();
+    const int32_t result = Attempt(di, request, deadline, answer);
+    if (result == daveResOK) {
+      return result;
+    }
+    Trace(di, "function " + std::to_string(request.function) + " failed: " + daveStrerror(result));
+    line.quietFrom = Clock::now() + kPlcGiveUp;
+    if (result != daveResTimeout) {
+      failure = result;
+    }
+    if (!WorthRetrying(result) || line.quietFrom >= deadline) {
+      return failure;
+    }
+  }
+}
+
+}  // namespace as511
+}  // namespace nodave
