@@ -3,7 +3,9 @@
 /* Our S5/S7 protocol library with the libnodave C API.
 
    Supported so far: ISO over TCP (daveProtoISOTCP) and ISO over TCP for a CP 243
-   (daveProtoISOTCP243). Every other protocol code gives daveResProtocolNotSupported.
+   (daveProtoISOTCP243); MPI through a serial PC adapter (daveProtoMPI, daveProtoMPI2,
+   daveProtoMPI4: 3964R; daveProtoMPI3: the Step 7 link). Every other protocol code gives
+   daveResProtocolNotSupported.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
    from openSocket). The serial protocols send and receive every byte through the read
@@ -130,7 +132,11 @@ enum {
   daveResWriteFailed = -1030,
   daveResWrongAddress = -1031,
   daveResLineErrors = -1032,
-  daveResAdapterRefused = -1033
+  daveResAdapterRefused = -1033,
+  /* MPI adapters */
+  daveResNoPlcAtAddress = -1037,
+  daveResBusSpeedRefused = -1038,
+  daveResAdapterVariant = -1039
 };
 
 /* The PDU length asked for when connecting; the PLC may grant less. */

@@ -1,6 +1,7 @@
 #include "Transport.h"
 
 #include "IsoTransport.h"
+#include "MpiTransport.h"
 
 namespace nodave {
 
@@ -16,6 +17,11 @@ const Transport* TransportFor(int32_t protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
       return &iso;
+    case daveProtoMPI:
+    case daveProtoMPI2:
+    case daveProtoMPI3:
+    case daveProtoMPI4:
+      return MpiTransportFor(protocol);
     default:
       return nullptr;
   }
