@@ -45,7 +45,11 @@ const Bytes kShortResponseHead = {0x04, 0x00, 0x80, 0x01, 0x06, 0x00, 0x02, 0x00
 const Bytes kShortResponseTail = {0x01, 0x00, 0x01, 0x00};
 
 Bytes AdapterAnswer(uint8_t command, const std::string& text) {
-  Bytes answer{kAdapterTelegram, command, kFromAdapter};
+  Bytes answer;
+  answer.reserve(text.size() + 3);
+  for (const uint8_t byte : {kAdapterTelegram, command, kFromAdapter}) {
+    answer.push_back(byte);
+  }
   answer.insert(answer.end(), text.begin(), text.end());
   return answer;
 }

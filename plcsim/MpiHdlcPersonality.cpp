@@ -43,7 +43,11 @@ Bytes Control(uint8_t control) {
 
 Bytes Data(uint8_t control, const Bytes& payload) {
   const auto length = static_cast<uint8_t>(payload.size());
-  Bytes frame{kFlag, control, length, static_cast<uint8_t>(~length)};
+  Bytes frame;
+  frame.reserve(payload.size() + kDataOverhead);
+  for (const uint8_t byte : {kFlag, control, length, static_cast<uint8_t>(~length)}) {
+    frame.push_back(byte);
+  }
   frame.insert(frame.end(), payload.begin(), payload.end());
   Close(frame);
   return frame;

@@ -44,7 +44,11 @@ Bytes ControlFrame(uint8_t control) {
 
 Bytes DataFrame(uint8_t control, const Bytes& payload) {
   const auto length = static_cast<uint8_t>(payload.size());
-  Bytes frame{kHdlcFlag, control, length, static_cast<uint8_t>(~length)};
+  Bytes frame;
+  frame.reserve(payload.size() + kDataOverhead);
+  for (const uint8_t byte : {kHdlcFlag, control, length, static_cast<uint8_t>(~length)}) {
+    frame.push_back(byte);
+  }
   frame.insert(frame.end(), payload.begin(), payload.end());
   AppendCrc(frame);
   return frame;

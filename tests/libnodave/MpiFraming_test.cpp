@@ -85,8 +85,7 @@ TEST(Mpi3964Blocks, DamagedBlocksAreRecognised) {
     Bytes payload;
     EXPECT_EQ(ReadBlock(Hex(c.wire), payload), c.expected) << c.what;
   }
-  Bytes tooLong(300, 0x20);
-  tooLong.insert(tooLong.end(), {nodave::kDle, nodave::kEtx, 0x00});
+  const Bytes tooLong = nodave::FrameBlock(Bytes(300, 0x20));
   Bytes payload;
   EXPECT_EQ(ReadBlock(tooLong, payload), BlockReader::Step::kTooLong);
   EXPECT_LE(payload.size(), nodave::kMaxMpiTelegram);
