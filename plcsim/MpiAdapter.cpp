@@ -153,8 +153,9 @@ Bytes MpiAdapter::FromPlc(uint8_t function, const Bytes& body) const {
   if (shortHeader_) {
     telegram = {kShortStart, kServiceLow, pcRef_, kShortPlcRef};
   } else {
-    telegram = {kLongStart, static_cast<uint8_t>(kStationFlag | plc_), kStationFlag, kServiceLow,
-                pcRef_, kLongPlcRef};
+    telegram = {kLongStart,   static_cast<uint8_t>(kStationFlag | plc_),
+                kStationFlag, kServiceLow,
+                pcRef_,       kLongPlcRef};
   }
   telegram.push_back(function);
   telegram.insert(telegram.end(), body.begin(), body.end());

@@ -66,8 +66,8 @@ Bytes MpiHdlcPersonality::OnBytes(const uint8_t* data, size_t size) {
 }
 
 bool MpiHdlcPersonality::TakeFrame(Bytes& out) {
-  while (!received_.empty() && (received_[0] != kFlag ||
-                                (received_.size() > 1 && received_[1] == kFlag))) {
+  while (!received_.empty() &&
+         (received_[0] != kFlag || (received_.size() > 1 && received_[1] == kFlag))) {
     received_.erase(received_.begin());  // noise, or a flag before the next one
   }
   if (received_.size() < kControlFrame) {

@@ -18,8 +18,7 @@ const std::vector<PersonalityKind>& PersonalityKinds() {
        [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
          return std::make_unique<MpiHdlcPersonality>(s);
        }},
-      {"mpi4", "MPI PC adapter as mpi2, the PC asking for the line after connecting (code 3)",
-       true,
+      {"mpi4", "MPI PC adapter as mpi2, the PC asking for the line after connecting (code 3)", true,
        [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
          return std::make_unique<Mpi3964Personality>(s, true);
        }},

@@ -10,11 +10,11 @@ namespace nodave {
 
 constexpr uint8_t kHdlcFlag = 0x7E;
 // Control bytes.
-constexpr uint8_t kHdlcOpen = 0xFC;     // PC: open the session
-constexpr uint8_t kHdlcAccept = 0xCE;   // adapter: accepted
-constexpr uint8_t kHdlcClose = 0xCA;    // close; from the adapter: refused, try again
-constexpr uint8_t kHdlcRefuse = 0xF8;   // adapter: refused, close first
-constexpr uint8_t kHdlcReady = 0x88;    // receive ready; low bits: next expected number
+constexpr uint8_t kHdlcOpen = 0xFC;    // PC: open the session
+constexpr uint8_t kHdlcAccept = 0xCE;  // adapter: accepted
+constexpr uint8_t kHdlcClose = 0xCA;   // close; from the adapter: refused, try again
+constexpr uint8_t kHdlcRefuse = 0xF8;  // adapter: refused, close first
+constexpr uint8_t kHdlcReady = 0x88;   // receive ready; low bits: next expected number
 constexpr uint8_t kHdlcReadyMask = 0xF8;
 constexpr uint8_t kHdlcNumberMask = 0x07;
 // Bytes read first: a whole control frame, or a data frame's head and first payload byte.

@@ -16,8 +16,8 @@ constexpr int kRepeats = 3;  // our last frame sent again while its answer is mi
 constexpr int kNoNumber = -1;
 
 struct HdlcState : daveTransportState {
-  uint8_t sendNumber = 0;         // of our next data frame
-  uint8_t receiveNumber = 0;      // of the adapter's next data frame
+  uint8_t sendNumber = 0;          // of our next data frame
+  uint8_t receiveNumber = 0;       // of the adapter's next data frame
   int lastPeerNumber = kNoNumber;  // of the adapter's last data frame, to drop repeats
   Bytes lastSent;                  // our last data frame
   uint8_t lastReady = 0;           // the receive-ready frame just seen, 0 for none

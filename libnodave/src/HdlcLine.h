@@ -14,8 +14,7 @@ namespace nodave {
 class HdlcLine : public MpiLink {
  public:
   int32_t Open(daveInterface* di, Clock::time_point deadline) const override;
-  int32_t Send(daveInterface* di, const Bytes& telegram,
-               Clock::time_point deadline) const override;
+  int32_t Send(daveInterface* di, const Bytes& telegram, Clock::time_point deadline) const override;
   int32_t Receive(daveInterface* di, Clock::time_point deadline, Bytes& telegram) const override;
   bool Delivered(const daveInterface* di) const override;
   void Close(daveInterface* di, Clock::time_point deadline) const override;

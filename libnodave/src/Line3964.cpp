@@ -85,8 +85,7 @@ int32_t Line3964::Open(daveInterface* di, Clock::time_point /*deadline*/) const 
   return daveResOK;
 }
 
-int32_t Line3964::Send(daveInterface* di, const Bytes& telegram,
-                       Clock::time_point deadline) const {
+int32_t Line3964::Send(daveInterface* di, const Bytes& telegram, Clock::time_point deadline) const {
   Line3964State& state = LineState(di);
   state.delivered = false;
   const Bytes block = FrameBlock(telegram);

@@ -15,8 +15,7 @@ class Line3964 : public MpiLink {
   explicit Line3964(bool requestAfterConnect) : requestAfterConnect_(requestAfterConnect) {}
 
   int32_t Open(daveInterface* di, Clock::time_point deadline) const override;
-  int32_t Send(daveInterface* di, const Bytes& telegram,
-               Clock::time_point deadline) const override;
+  int32_t Send(daveInterface* di, const Bytes& telegram, Clock::time_point deadline) const override;
   int32_t Receive(daveInterface* di, Clock::time_point deadline, Bytes& telegram) const override;
   bool Delivered(const daveInterface* di) const override;
   int32_t AfterConnect(daveInterface* di, Clock::time_point deadline) const override;

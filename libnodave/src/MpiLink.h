@@ -17,8 +17,7 @@ class MpiLink {
   virtual int32_t Open(daveInterface* di, Clock::time_point deadline) const = 0;
   virtual int32_t Send(daveInterface* di, const Bytes& telegram,
                        Clock::time_point deadline) const = 0;
-  virtual int32_t Receive(daveInterface* di, Clock::time_point deadline,
-                          Bytes& telegram) const = 0;
+  virtual int32_t Receive(daveInterface* di, Clock::time_point deadline, Bytes& telegram) const = 0;
   // True when the adapter has shown that it took the last telegram sent.
   virtual bool Delivered(const daveInterface* di) const = 0;
   // Run once the connection to the PLC stands.

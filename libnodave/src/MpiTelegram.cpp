@@ -104,9 +104,9 @@ Bytes ConfigureRequest(const MpiFormat& format, int32_t speed, int32_t localMpi)
   telegram.insert(telegram.end(), {IdleTime(speed), 0x00});
   Append(telegram, kIdleTime2);
   Append(telegram, kReadyTime);
-  telegram.insert(telegram.end(), {kQuietTime, kGapFactor, static_cast<uint8_t>(speed),
-                                   static_cast<uint8_t>(localMpi), format.highestStation,
-                                   format.retryLimit});
+  telegram.insert(telegram.end(),
+                  {kQuietTime, kGapFactor, static_cast<uint8_t>(speed),
+                   static_cast<uint8_t>(localMpi), format.highestStation, format.retryLimit});
   Append(telegram, kConfigTail);
   return telegram;
 }
@@ -142,16 +142,15 @@ Bytes ConnectRequest(const MpiFormat& format, uint8_t plc) {
 
 Bytes BusTelegram(const MpiFormat& format, const MpiPeer& peer, uint8_t function,
                   const Bytes& body) {
-  const uint8_t station =
-      function == kMpiDisconnectRequest ? format.requestStation : kStationFlag;
+  const uint8_t station = function == kMpiDisconnectRequest ? format.requestStation : kStationFlag;
   Bytes telegram = Header(format, peer.plc, station, kServiceLow, peer.plcRef);
   telegram.push_back(function);
   telegram.insert(telegram.end(), body.begin(), body.end());
   return telegram;
 }
 
-int32_t DataTelegram(const MpiFormat& format, const MpiPeer& peer, uint8_t number,
-                     const Bytes& pdu, Bytes& telegram) {
+int32_t DataTelegram(const MpiFormat& format, const MpiPeer& peer, uint8_t number, const Bytes& pdu,
+                     Bytes& telegram) {
   telegram = BusTelegram(format, peer, kMpiData, {number});
   if (telegram.size() + pdu.size() > kMaxMpiTelegram) {
     return daveResInvalidLength;

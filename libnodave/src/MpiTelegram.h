@@ -15,14 +15,14 @@ constexpr size_t kMaxMpiTelegram = 255;
 
 // How a variant of the adapter protocol writes its telegrams.
 struct MpiFormat {
-  bool shortHeader;         // 00 0C d s instead of 04 8x 80 0C d s; the PLC address
-                            // then travels in the connection request only
-  uint8_t rotationTime;     // configuration: target rotation time (TTR), low byte
-  uint8_t highestStation;   // configuration: highest station address on the bus
-  uint8_t retryLimit;       // configuration: the adapter's retries on the bus
-  uint8_t localRef;         // our connection reference
-  uint8_t requestStation;   // byte 2 of the long header in connection and disconnect
-                            // requests (80, or 00 as the Step 7 link writes it)
+  bool shortHeader;        // 00 0C d s instead of 04 8x 80 0C d s; the PLC address
+                           // then travels in the connection request only
+  uint8_t rotationTime;    // configuration: target rotation time (TTR), low byte
+  uint8_t highestStation;  // configuration: highest station address on the bus
+  uint8_t retryLimit;      // configuration: the adapter's retries on the bus
+  uint8_t localRef;        // our connection reference
+  uint8_t requestStation;  // byte 2 of the long header in connection and disconnect
+                           // requests (80, or 00 as the Step 7 link writes it)
 };
 
 // Bus telegram functions.
@@ -62,8 +62,8 @@ Bytes ConnectRequest(const MpiFormat& format, uint8_t plc);
 Bytes BusTelegram(const MpiFormat& format, const MpiPeer& peer, uint8_t function,
                   const Bytes& body = {});
 // An S7 PDU with its message number; daveResInvalidLength when it does not fit.
-int32_t DataTelegram(const MpiFormat& format, const MpiPeer& peer, uint8_t number,
-                     const Bytes& pdu, Bytes& telegram);
+int32_t DataTelegram(const MpiFormat& format, const MpiPeer& peer, uint8_t number, const Bytes& pdu,
+                     Bytes& telegram);
 Bytes DataAck(const MpiFormat& format, const MpiPeer& peer, uint8_t number);
 
 // A bus telegram from the PLC, split.

@@ -58,8 +58,8 @@ int32_t MpiTransport::InitAdapter(daveInterface* di) const {
   int32_t result = variant_.link.Open(di, deadline);
   Bytes answer;
   if (result == daveResOK && variant_.identify) {
-    result = AdapterExchange(di, kAdapterIdentify, AdapterRequest(kAdapterIdentify), deadline,
-                             answer);
+    result =
+        AdapterExchange(di, kAdapterIdentify, AdapterRequest(kAdapterIdentify), deadline, answer);
     if (result == daveResOK) {
       result = AdapterAnswerResult(answer);
     }
@@ -78,8 +78,7 @@ int32_t MpiTransport::InitAdapter(daveInterface* di) const {
                     answer);
   }
   if (result != daveResOK) {
-    DebugLine(di, daveDebugInitAdapter,
-              "adapter not ready: " + std::string(daveStrerror(result)));
+    DebugLine(di, daveDebugInitAdapter, "adapter not ready: " + std::string(daveStrerror(result)));
   }
   return result;
 }
@@ -168,8 +167,7 @@ int32_t MpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
                               Clock::time_point deadline) const {
   MpiConnectionState& state = ConnectionState(dc);
   Bytes telegram;
-  const int32_t result =
-      DataTelegram(variant_.format, state.peer, state.nextNumber, pdu, telegram);
+  const int32_t result = DataTelegram(variant_.format, state.peer, state.nextNumber, pdu, telegram);
   if (result != daveResOK) {
     return result;
   }
@@ -177,8 +175,7 @@ int32_t MpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
   return variant_.link.Send(dc->iface, telegram, deadline);
 }
 
-int32_t MpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline,
-                                 Bytes& pdu) const {
+int32_t MpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline, Bytes& pdu) const {
   Bytes telegram;
   size_t body = 0;
   int32_t result = daveResOK;

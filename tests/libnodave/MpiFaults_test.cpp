@@ -52,9 +52,9 @@ const FaultCase kFaults[] = {
     {"corrupted check from the adapter", false,
      [](bool step7) { return Once(1, 5, [=](Bytes& c) { DamageCheck(step7, c); }); }, true},
     {"noise before an answer", false,
-     [](bool) {
-       return Once(1, 0, [](Bytes& c) { c.insert(c.begin(), {0xFF, 0x00, 0x55}); });
-     },
+     [](bool) { return Once(1, 0, [](Bytes& c) {
+                  c.insert(c.begin(), {0xFF, 0x00, 0x55});
+                }); },
      true},
     {"block or frame longer than any valid one", false,
      [](bool step7) {
@@ -102,8 +102,7 @@ TEST_P(MpiFaults, SilentPeerIsATimeoutAndTheNextCallWorks) {
   wire_->fromPlc = [](Bytes& chunk) { chunk.clear(); };
   uint8_t buffer[8];
   EXPECT_EQ(daveReadBytes(dc_, daveDB, 1, 34, 8, buffer), daveResTimeout);
-  EXPECT_NE(std::string(daveStrerror(daveResTimeout)).find("baud rate, parity"),
-            std::string::npos);
+  EXPECT_NE(std::string(daveStrerror(daveResTimeout)).find("baud rate, parity"), std::string::npos);
   wire_->fromPlc = nullptr;
   ExpectRead(daveDB, 1, 34, 8);
 }
@@ -118,8 +117,8 @@ TEST_P(MpiFaults, NoPlcAtTheAddress) {
 
 TEST_P(MpiFaults, AnotherStationAnswers) {
   const bool step7 = GetParam().step7;
-  const bool shortHeader = GetParam().protocol == daveProtoMPI2 ||
-                           GetParam().protocol == daveProtoMPI4;
+  const bool shortHeader =
+      GetParam().protocol == daveProtoMPI2 || GetParam().protocol == daveProtoMPI4;
   ASSERT_EQ(daveInitAdapter(di_), daveResOK);
   wire_->fromPlc = [=](Bytes& chunk) {
     EditTelegrams(step7, chunk, [=](Bytes& telegram) {

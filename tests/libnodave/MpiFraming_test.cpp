@@ -145,13 +145,13 @@ TEST(MpiTelegrams, AdapterAnswersMapToResults) {
     int32_t result;
   };
   const Case cases[] = {
-      {"01 03 20 56 30 30 2E 38 33", daveResOK},                // V00.83
-      {"01 03 20 45 3D 30 33 31 41", daveResNoPlcAtAddress},    // E=031A
-      {"01 03 20 45 3D 30 33 31 33", daveResBusSpeedRefused},   // E=0313
-      {"01 03 20 45 3D 30 33 31 35", daveResAdapterRefused},    // E=0315
-      {"01 03 20 45 3D 30 33 33 30", daveResAdapterVariant},    // E=0330
-      {"01 03 20 45 3D 30 33 46 46", daveResAdapterRefused},    // another adapter error
-      {"01 03 20 45 3D 30", daveResAdapterVariant},             // cut short
+      {"01 03 20 56 30 30 2E 38 33", daveResOK},               // V00.83
+      {"01 03 20 45 3D 30 33 31 41", daveResNoPlcAtAddress},   // E=031A
+      {"01 03 20 45 3D 30 33 31 33", daveResBusSpeedRefused},  // E=0313
+      {"01 03 20 45 3D 30 33 31 35", daveResAdapterRefused},   // E=0315
+      {"01 03 20 45 3D 30 33 33 30", daveResAdapterVariant},   // E=0330
+      {"01 03 20 45 3D 30 33 46 46", daveResAdapterRefused},   // another adapter error
+      {"01 03 20 45 3D 30", daveResAdapterVariant},            // cut short
       {"01 03 20", daveResAdapterVariant},
   };
   for (const Case& c : cases) {

@@ -14,9 +14,7 @@ const MpiCode kMpiCodes[4] = {{daveProtoMPI, "mpi", false},
                               {daveProtoMPI3, "mpi3", true},
                               {daveProtoMPI4, "mpi4", false}};
 
-std::string CodeName(const testing::TestParamInfo<MpiCode>& info) {
-  return info.param.personality;
-}
+std::string CodeName(const testing::TestParamInfo<MpiCode>& info) { return info.param.personality; }
 
 Bytes Hex(const std::string& text) {
   std::istringstream in(text);
@@ -123,9 +121,9 @@ int32_t DAVE_CALL TimedWire::Write(daveInterface* di, const char* buffer, int32_
   auto& wire = *static_cast<TimedWire*>(di->userData);
   const Bytes answer =
       wire.farEnd_.OnBytes(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(length));
-  auto at = std::max(std::chrono::steady_clock::now(),
-                     wire.pending_.empty() ? std::chrono::steady_clock::time_point{}
-                                           : wire.pending_.back().first);
+  auto at = std::max(std::chrono::steady_clock::now(), wire.pending_.empty()
+                                                           ? std::chrono::steady_clock::time_point{}
+                                                           : wire.pending_.back().first);
   for (const uint8_t byte : answer) {
     at += wire.gap_;
     wire.pending_.emplace_back(at, byte);
@@ -145,8 +143,8 @@ void MpiLine::Start(const MpiCode& code) {
 
 void MpiLine::NewInterface(int32_t localAddress) {
   Release();
-  di_ = daveNewInterface(daveOSserialType{0, 0}, "MPI", localAddress, code_.protocol,
-                         daveSpeed187k);
+  di_ =
+      daveNewInterface(daveOSserialType{0, 0}, "MPI", localAddress, code_.protocol, daveSpeed187k);
   wire_->Attach(di_);
 }
 
