@@ -1,4 +1,6 @@
 #include "LinePersonality.h"
+#include "Mpi3964Personality.h"
+#include "MpiHdlcPersonality.h"
 
 #include "As511Personality.h"
 
@@ -6,6 +8,22 @@ namespace plcsim {
 
 const std::vector<PersonalityKind>& PersonalityKinds() {
   static const std::vector<PersonalityKind> kinds = {
+      {"mpi", "MPI PC adapter, 3964R, PLC address in every telegram (MPI protocol, code 0)", true,
+       [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
+         return std::make_unique<Mpi3964Personality>(s, false);
+       }},
+      {"mpi2", "MPI PC adapter, 3964R, short telegram header (code 1)", true,
+       [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
+         return std::make_unique<Mpi3964Personality>(s, true);
+       }},
+      {"mpi3", "MPI adapter on the Step 7 link (MPI protocol (Step 7 version), code 2)", true,
+       [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
+         return std::make_unique<MpiHdlcPersonality>(s);
+       }},
+      {"mpi4", "MPI PC adapter as mpi2, the PC asking for the line after connecting (code 3)", true,
+       [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
+         return std::make_unique<Mpi3964Personality>(s, true);
+       }},
       {"as511", "an S5 PLC on its programming port (AS511)", true, MakeAs511Personality},
   };
   return kinds;

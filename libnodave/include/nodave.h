@@ -3,8 +3,9 @@
 /* Our S5/S7 protocol library with the libnodave C API.
 
    Supported so far: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
-   (daveProtoISOTCP243) and S5 over the programming port (daveProtoAS511). Every other
-   protocol code gives daveResProtocolNotSupported.
+   (daveProtoISOTCP243); MPI through a serial PC adapter (daveProtoMPI, daveProtoMPI2,
+   daveProtoMPI4: 3964R; daveProtoMPI3: the Step 7 link); S5 over the programming port
+   (daveProtoAS511). Every other protocol code gives daveResProtocolNotSupported.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
    from openSocket). The serial protocols send and receive every byte through the read
@@ -135,6 +136,10 @@ enum {
   daveResWrongAddress = -1031,
   daveResLineErrors = -1032,
   daveResAdapterRefused = -1033,
+  /* MPI adapters */
+  daveResNoPlcAtAddress = -1037,
+  daveResBusSpeedRefused = -1038,
+  daveResAdapterVariant = -1039,
   /* S5 over the programming port (AS511) */
   daveResS5BlockMissing = -1050,
   daveResS5ReadPastBlock = -1051,

@@ -64,6 +64,17 @@ const ErrorText kTexts[] = {
     {daveResAdapterRefused,
      "the adapter refused its configuration: check the local address (it must be free on the "
      "bus and not above the highest station address) and the bus speed"},
+    {daveResNoPlcAtAddress,
+     "no PLC answers at the remote MPI address: check the PLC's MPI address, that the "
+     "adapter is plugged into the PLC's MPI port (or the bus) and the PLC is powered, and the "
+     "bus speed"},
+    {daveResBusSpeedRefused,
+     "the adapter refused the bus speed: check the bus speed, it must be the speed of the PLC's "
+     "MPI bus (187.5 kbit/s unless changed in the PLC's hardware configuration)"},
+    {daveResAdapterVariant,
+     "the device on the serial port does not answer as an MPI adapter of this protocol: "
+     "check the protocol (\"MPI protocol\" for the serial PC Adapter, \"MPI protocol (Step 7 "
+     "version)\" for adapters that speak the Step 7 link), the port, baud rate and parity"},
     {daveNotAvailableInS5,
      "not available in an S5: an S5 has inputs, outputs, flags, timers, counters and data "
      "blocks 0 to 255; choose one of these areas"},

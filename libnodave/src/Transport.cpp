@@ -2,6 +2,7 @@
 
 #include "As511Transport.h"
 #include "IsoTransport.h"
+#include "MpiTransport.h"
 #include "S7Session.h"
 
 namespace nodave {
@@ -28,6 +29,11 @@ const Transport* TransportFor(int32_t protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
       return &iso;
+    case daveProtoMPI:
+    case daveProtoMPI2:
+    case daveProtoMPI3:
+    case daveProtoMPI4:
+      return MpiTransportFor(protocol);
     case daveProtoAS511:
       return &as511;
     default:
