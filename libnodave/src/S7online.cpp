@@ -79,7 +79,7 @@ DAVE_API int32_t DAVE_CALL openS7online(const char* accessPoint, void* windowHan
   const int32_t handle = functions->open(name.c_str());
   if (handle < 0) {
     return OpenFailed(daveResS7onlineOpenFailed,
-                      "access point " + name + ", " + ScpErrorDetail(functions->lastError()));
+                      name + ", " + ScpErrorDetail(functions->lastError()));
   }
   if (windowHandle != nullptr && functions->setWindow != nullptr) {
     functions->setWindow(handle, windowHandle);

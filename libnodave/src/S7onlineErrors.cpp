@@ -33,7 +33,7 @@ const FailureText kFailures[] = {
     {daveResS7onlineExportMissing, "S7onlinx.dll lacks a function that S7 online needs",
      "it is not the vendor's access DLL or a damaged one: reinstall the vendor's PC "
      "communication software"},
-    {daveResS7onlineOpenFailed, "the S7 online access point could not be opened",
+    {daveResS7onlineOpenFailed, "the vendor's software refused the access point",
      "in \"Set PG/PC interface\" assign the access point (usually S7ONLINE) the interface that "
      "reaches the PLC (PC adapter, CP), and check that the adapter or CP is connected"},
     {daveResS7onlineScpError, "the vendor's S7 online driver reported an error",

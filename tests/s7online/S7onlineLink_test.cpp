@@ -148,7 +148,8 @@ TEST_F(S7onlineLink, AnAccessPointThatCannotBeOpenedNamesTheScpError) {
   EXPECT_EQ(openS7online("S7ONLINE", nullptr), -1);
   EXPECT_EQ(daveS7onlineError(), daveResS7onlineOpenFailed);
   for (const char* part :
-       {"access point S7ONLINE", "SCP error 4865: CP name does not exist", "Set PG/PC interface"}) {
+       {"refused the access point (S7ONLINE, SCP error 4865: CP name does not exist)",
+        "Set PG/PC interface"}) {
     EXPECT_TRUE(Has(daveResS7onlineOpenFailed, part)) << daveStrerror(daveResS7onlineOpenFailed);
   }
   EXPECT_GE(handle_ = openS7online("CP_L2_1:", nullptr), 0);
