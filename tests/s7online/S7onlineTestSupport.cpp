@@ -86,7 +86,8 @@ Bytes MemoryBytes(const plcsim::BlockId& block, size_t offset, size_t length) {
 }
 
 std::unique_ptr<ScriptServer> MemoryServer(int answers, int silentAt) {
-  auto limits = std::make_shared<plcsim::PduLimits>(plcsim::PduLimits{kLargestPdu, plcsim::kMinPduSize});
+  auto limits =
+      std::make_shared<plcsim::PduLimits>(plcsim::PduLimits{kLargestPdu, plcsim::kMinPduSize});
   std::vector<ScriptServer::Step> steps{Confirm()};
   for (int i = 0; i < answers; ++i) {
     steps.push_back(i == silentAt ? Silent() : AnswerFromMemory(limits));
