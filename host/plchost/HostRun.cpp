@@ -178,6 +178,7 @@ void THostRun::OpenOutput() {
 }
 
 void THostRun::MakeChannels() {
+  if (FOptions.Channel.Kind == TChannelKind::None) return;
   const auto attemptMs =
       static_cast<uint32_t>(std::min<double>(kLongestAttemptMs, FOptions.ConnectTimeout * 1000));
   for (const TLiveSummary::TSource& source : SourcesOf(FOptions)) {
@@ -200,6 +201,8 @@ void THostRun::MakeChannels() {
 
 void THostRun::Drive(host::THostSession& session) {
   Start(session);
+  // S7 online: the plug-in's link reaches the PLC through the vendor's DLL itself.
+  if (FChannels.empty()) FFirstOpenMs = NowMs();
   for (auto& channel : FChannels) channel.second->Start();
   Loop(session);
 }

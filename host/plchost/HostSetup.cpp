@@ -32,6 +32,10 @@ std::string ChannelMismatch(int32_t protocol, TChannelKind channel) {
   if (entry.Transport == TTransportPath::LoopbackListener && channel == TChannelKind::Serial) {
     return "the protocol " + name + " speaks TCP, but the channel is a serial port";
   }
+  if (NeedsNoChannel(protocol) && channel != TChannelKind::None) {
+    return "the protocol " + name +
+           " runs through the vendor's S7onlinx.dll; the channel is not used";
+  }
   if (entry.Transport == TTransportPath::FifoCallbacks && channel == TChannelKind::Tcp) {
     return "the protocol " + name +
            " is a serial protocol; a serial line carried over TCP is --serial-tcp";

@@ -17,6 +17,7 @@ TLinkOpener LinkOpenerOf(const TChannelOptions& channel, uint32_t attemptMs) {
 }
 
 std::string ChannelText(const TChannelOptions& channel) {
+  if (channel.Kind == TChannelKind::None) return "the S7 online access point S7ONLINE";
   if (channel.Kind == TChannelKind::Serial) {
     const char parity = channel.Parity == TParity::Odd    ? 'O'
                         : channel.Parity == TParity::Even ? 'E'

@@ -20,6 +20,8 @@ const char* const kUsage =
     "  --serial DEVICE          serial port (--baud N, default 9600;\n"
     "                           --parity odd|even|none, default even)\n"
     "  --serial-tcp HOST:PORT   serial line carried over TCP by a device server\n"
+    "  (none for --protocol s7online: the vendor's S7onlinx.dll carries the bytes\n"
+    "   through its access point S7ONLINE, set up in \"Set PG/PC interface\")\n"
     "\n"
     "Settings (written into the INI file; without --ini a temporary one):\n"
     "  --protocol NAME|INDEX    mpi, mpi2, mpi3, mpi4, ppi, isotcp, isotcp243, ibh,\n"
@@ -275,7 +277,8 @@ size_t TakeOption(const std::vector<std::string>& arguments, size_t index, TOpti
 }
 
 void CheckCombination(const TOptions& options) {
-  if (options.Channel.Kind == TChannelKind::None) {
+  if (options.Channel.Kind == TChannelKind::None &&
+      !(options.Settings.Protocol && NeedsNoChannel(*options.Settings.Protocol))) {
     throw EUsage("no channel: give --plc, --serial or --serial-tcp");
   }
   if (!options.RegistryPath.empty() && !options.IniFile.empty()) {

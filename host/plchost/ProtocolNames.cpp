@@ -63,4 +63,9 @@ std::string ProtocolShortName(int32_t index) {
   return kShortNames[static_cast<size_t>(index)];
 }
 
+bool NeedsNoChannel(int32_t index) {
+  return index >= 0 && index < kProtocolCount &&
+         ProtocolTable()[static_cast<size_t>(index)].Protocol == daveProtoS7Online;
+}
+
 }  // namespace plchost

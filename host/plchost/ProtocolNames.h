@@ -17,4 +17,8 @@ std::string ProtocolShortNames();
 // The short name of an index of the list; "?" outside it.
 std::string ProtocolShortName(int32_t index);
 
+// Whether the protocol of the index runs through the vendor's S7onlinx.dll (S7
+// online) and so needs no channel of the host's.
+bool NeedsNoChannel(int32_t index);
+
 }  // namespace plchost

@@ -5,15 +5,17 @@
    Supported so far: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
    (daveProtoISOTCP243); MPI through a serial PC adapter (daveProtoMPI, daveProtoMPI2,
    daveProtoMPI4: 3964R; daveProtoMPI3: the Step 7 link); S5 over the programming port
-   (daveProtoAS511). Every other protocol code gives daveResProtocolNotSupported.
+   (daveProtoAS511); S7 online (daveProtoS7Online, on Windows). Every other protocol code
+   gives daveResProtocolNotSupported.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
-   from openSocket). The serial protocols send and receive every byte through the read
-   and write functions of the interface record: daveNewInterface sets them to the
-   library's own, which talk to a port that setPort opened; a caller may replace them
-   with its own (the plug-in carries the bytes over the host's channel so). Debug
-   output, when daveSetDebug has set flags, goes to the interface's debug function, or
-   to stderr where none is set.
+   from openSocket); S7 online through the vendor's DLL with the handle from
+   openS7online, never through the read and write functions. The serial protocols
+   send and receive every byte through the read and write functions of the interface
+   record: daveNewInterface sets them to the library's own, which talk to a port that
+   setPort opened; a caller may replace them with its own (the plug-in carries the
+   bytes over the host's channel so). Debug output, when daveSetDebug has set flags,
+   goes to the interface's debug function, or to stderr where none is set.
 
    Records: only the members marked "fixed" have fixed places (offsets in the 32-bit
    build); every other member is the library's own and may change. */
@@ -145,7 +147,15 @@ enum {
   daveResS5ReadPastBlock = -1051,
   daveResS5Refused = -1052,
   daveResS5BadAnswer = -1053,
-  daveResS5AddressRange = -1054
+  daveResS5AddressRange = -1054,
+  /* S7 online through the vendor's access DLL S7onlinx.dll */
+  daveResS7onlineNotAvailable = -1060,  /* not on this platform (Windows only) */
+  daveResS7onlineDllMissing = -1061,    /* S7onlinx.dll not found */
+  daveResS7onlineDllBitness = -1062,    /* S7onlinx.dll of the other bitness, or no DLL */
+  daveResS7onlineDllFailed = -1063,     /* S7onlinx.dll found but not loaded */
+  daveResS7onlineExportMissing = -1064, /* S7onlinx.dll lacks a function */
+  daveResS7onlineOpenFailed = -1065,    /* the access point could not be opened */
+  daveResS7onlineScpError = -1066       /* the DLL failed a send or receive */
 };
 
 /* The PDU length asked for when connecting; the PLC may grant less. */
@@ -203,8 +213,16 @@ typedef struct {
    1 stop bit, no flow control. */
 DAVE_API int32_t DAVE_CALL setPort(const char* name, const char* baud, char parity);
 DAVE_API int32_t DAVE_CALL openSocket(int32_t port, const char* host);
-/* Returns -1: the S7 online interface is not supported yet. */
+/* S7 online: opens an access point of the vendor's PC communication software
+   ("S7ONLINE" when none is given) through its S7onlinx.dll, which is loaded on first
+   use (and again after a failure) from the program's folder or the system folder.
+   Returns the handle (>= 0; 0 is valid), or -1 with the reason in
+   daveS7onlineError. A window handle, when given, is registered for the DLL's
+   notifications. Windows only: elsewhere -1 and daveResS7onlineNotAvailable. */
 DAVE_API int32_t DAVE_CALL openS7online(const char* accessPoint, void* windowHandle);
+/* Why the calling thread's last openS7online failed (a result code that daveStrerror
+   explains, naming what to install or configure); daveResOK after a success. */
+DAVE_API int32_t DAVE_CALL daveS7onlineError(void);
 /* The close calls close only handles that the matching open call returned. */
 DAVE_API int32_t DAVE_CALL closePort(int32_t handle);
 DAVE_API int32_t DAVE_CALL closeSocket(int32_t handle);

@@ -1,6 +1,7 @@
 // daveStrerror: what a result code means and, where the cause is known, what to do.
 #include <cstdio>
 
+#include "S7onlineErrors.h"
 #include "nodave.h"
 
 namespace {
@@ -93,7 +94,8 @@ const ErrorText kTexts[] = {
     {daveResS5AddressRange,
      "the range lies beyond the S5's 64 KiB address space: check offset and size"},
     {daveResProtocolNotSupported,
-     "protocol not supported yet: use ISO over TCP (122) or ISO over TCP for CP 243 (123)"},
+     "protocol not supported yet: use ISO over TCP (122), ISO over TCP for CP 243 (123) or S7 "
+     "online (50)"},
     {0x8000, "the function is already in use"},
     {0x8001, "the function is not allowed in the CPU's current operating state"},
     {0x8101, "hardware fault in the CPU"},
@@ -139,6 +141,9 @@ thread_local char unknownText[64];
 }  // namespace
 
 extern "C" DAVE_API const char* DAVE_CALL daveStrerror(int32_t code) {
+  if (const char* s7online = nodave::S7onlineErrorText(code)) {
+    return s7online;
+  }
   for (const ErrorText& entry : kTexts) {
     if (entry.code == code) {
       return entry.text;

@@ -82,11 +82,4 @@ DAVE_API int32_t DAVE_CALL closeSocket(int32_t handle) {
   nodave::SocketClose(handle);
   return daveResOK;
 }
-
-DAVE_API int32_t DAVE_CALL openS7online(const char* /*accessPoint*/, void* /*windowHandle*/) {
-  nodave::DebugLine(nullptr, daveDebugOpen, "openS7online: not supported yet");
-  return -1;
-}
-
-DAVE_API int32_t DAVE_CALL closeS7online(int32_t /*handle*/) { return daveResInvalidParam; }
 }

@@ -4,6 +4,7 @@
 #include "IsoTransport.h"
 #include "MpiTransport.h"
 #include "S7Session.h"
+#include "S7onlineTransport.h"
 
 namespace nodave {
 
@@ -25,6 +26,7 @@ int32_t Transport::ReadBytes(daveConnection* dc, int32_t area, int32_t db, int32
 const Transport* TransportFor(int32_t protocol) {
   static const IsoTransport iso;
   static const As511Transport as511;
+  static const S7onlineTransport s7online;
   switch (protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
@@ -36,6 +38,8 @@ const Transport* TransportFor(int32_t protocol) {
       return MpiTransportFor(protocol);
     case daveProtoAS511:
       return &as511;
+    case daveProtoS7Online:
+      return &s7online;
     default:
       return nullptr;
   }

@@ -84,7 +84,7 @@ void TNoDave::OpenPort() {
       break;
   }
   if (handle < 0 || (handle == 0 && kind != TNoDavePortKind::S7Online)) {
-    throw std::runtime_error("cannot open " + PortDescription());
+    throw std::runtime_error("cannot open " + PortDescription() + OpenFailureReason());
   }
   link_.portHandle = handle;
   link_.portOpened = true;
@@ -101,6 +101,17 @@ std::string TNoDave::PortDescription() const {
       break;
   }
   return "the S7 online access point " + comPort_;
+}
+
+std::string TNoDave::OpenFailureReason() const {
+  if (PortKindOf(protocol_) != TNoDavePortKind::S7Online) return {};
+  try {
+    const int32_t reason = NoDave().daveS7onlineError();
+    if (reason != 0) return ": " + ErrorText(reason);
+  } catch (const ENoDave&) {
+    // A library that cannot tell why: the port's name is all there is.
+  }
+  return {};
 }
 
 void TNoDave::CreateInterface() {

@@ -139,6 +139,8 @@ class TNoDave : public TComponent {
 
   void OpenPort();
   std::string PortDescription() const;
+  // ": " and the library's text of why the port did not open, where it tells.
+  std::string OpenFailureReason() const;
   void CreateInterface();
   void ConfigureInterface();
   void ConnectPLC();

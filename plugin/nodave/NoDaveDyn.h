@@ -97,6 +97,8 @@ struct TNoDaveEntries {
   TNoDaveEntry<int32_t(NODAVE_CALL*)(int32_t handle)> closePort{All, "closePort"};
   TNoDaveEntry<int32_t(NODAVE_CALL*)(int32_t handle)> closeSocket{All, "closeSocket"};
   TNoDaveEntry<int32_t(NODAVE_CALL*)(int32_t handle)> closeS7online{All, "closeS7online"};
+  // Why the thread's last openS7online failed; our library's, absent from others.
+  TNoDaveEntry<int32_t(NODAVE_CALL*)()> daveS7onlineError{All, "daveS7onlineError"};
   TNoDaveEntry<void(NODAVE_CALL*)(int32_t flags)> daveSetDebug{All, "daveSetDebug"};
   TNoDaveEntry<const char*(NODAVE_CALL*)(int32_t code)> daveStrerror{All, "daveStrerror"};
 };

@@ -5,6 +5,7 @@ void SetUpLink(TNoDaveEx& link, TTransportBridge& bridge, const TLinkSettings& s
   link.SetIPAddress("127.0.0.1");
   link.SetInterval(0);
   link.SetProtocol(settings.Protocol);
+  if (settings.Protocol == daveProtoS7Online) link.SetCOMPort(kS7onlineAccessPoint);
   bridge.ConfigureLink(link);
   link.SetIntfTimeout(kDefaultIntfTimeoutUs);
   link.SetIntfName(intfName);

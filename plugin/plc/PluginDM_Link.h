@@ -13,6 +13,9 @@
 // Microseconds the link waits for the PLC while it connects, and by default.
 constexpr int32_t kConnectTimeoutUs = 10000000;
 constexpr int32_t kDefaultIntfTimeoutUs = 3000000;
+// The access point an S7 online link opens: the one the vendor's programming
+// software uses, set up in "Set PG/PC interface".
+constexpr char kS7onlineAccessPoint[] = "S7ONLINE";
 
 // The link stays inactive; `intfName` names its interface in the library's trace.
 void SetUpLink(TNoDaveEx& link, TTransportBridge& bridge, const TLinkSettings& settings,

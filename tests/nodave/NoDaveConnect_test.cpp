@@ -134,6 +134,21 @@ TEST_F(Connect, APortThatDoesNotOpenIsReportedAndLeavesLastError) {
             "Error in function TNoDave.Connect: cannot open a connection to 127.0.0.1:45001");
 }
 
+TEST_F(Connect, AnAccessPointThatDoesNotOpenIsReportedWithTheLibrarysReason) {
+  link_->SetProtocol(daveProtoS7Online);
+  link_->SetCOMPort("S7ONLINE");
+  control_->openResult = -1;
+  control_->openError = -1061;
+  link_->Connect();
+  EXPECT_FALSE(link_->Active());
+  EXPECT_EQ(link_->LastError(), 0);
+  EXPECT_EQ(control_->interfacesLive, 0);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0],
+            "Error in function TNoDave.Connect: cannot open the S7 online access point S7ONLINE: "
+            "the PLC refused the request");
+}
+
 TEST_F(Connect, AFailureAtAnyStepReleasesWhatWasOpenedAndIsReported) {
   UseSocket();
   struct Step {

@@ -23,7 +23,7 @@ TEST_F(Binding, TheFirstLinkLoadsTheLibraryAndTheLastReleasesIt) {
   EXPECT_EQ(NoDaveLibraryHandle(), loaded);
   for (const TNoDaveEntryBase* entry : NoDave().All)
     EXPECT_TRUE(entry->Resolved()) << entry->Name();
-  EXPECT_EQ(NoDave().All.size(), 16u);
+  EXPECT_EQ(NoDave().All.size(), 17u);
 
   first.reset();
   EXPECT_NE(NoDaveLibraryHandle(), 0u);

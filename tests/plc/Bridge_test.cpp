@@ -14,6 +14,7 @@
 
 #include "../platform/LoopbackClient.h"
 #include "../platform/TestSupport.h"
+#include "plc/PluginDM_Link.h"
 
 using test_support::kBoundMs;
 using test_support::LoopbackClient;
@@ -156,6 +157,21 @@ TEST(BridgeDebugSwitch, TheProgramNameAndSimilarArgumentsDoNotCount) {
     TTransportBridge bridge(TTransportPath::FifoCallbacks, engine.Hooks(), ports);
     EXPECT_FALSE(bridge.DebugLink()) << (arguments.empty() ? "" : arguments.back());
   }
+}
+
+TEST(BridgeLinkSetup, AnS7onlineLinkOpensTheVendorsAccessPoint) {
+  TLoopbackPorts ports;
+  EngineSide engine;
+  TTransportBridge bridge(TTransportPath::FifoCallbacks, engine.Hooks(), ports);
+  TLinkSettings settings;
+  settings.Protocol = daveProtoS7Online;
+  TNoDaveEx s7online;
+  SetUpLink(s7online, bridge, settings, "$1234");
+  EXPECT_EQ(s7online.COMPort(), "S7ONLINE");
+  settings.Protocol = daveProtoAS511;
+  TNoDaveEx as511;
+  SetUpLink(as511, bridge, settings, "$1234");
+  EXPECT_EQ(as511.COMPort(), "COM1:");  // its bytes run through the callbacks
 }
 
 TEST(BridgeLinkSetup, CallbackPathUsesTheDummyHandleAndTheCallbacks) {

@@ -90,6 +90,7 @@ TEST(PlchostOptions, RefusesBadInputWithAClearMessage) {
       {{"--plc", "h", "--ini", "a", "--source", "3;A;B", "--source", "3;C;D"},
        "--source: the id of \"3;C;D\" is given twice"},
       {{"--ini", "a"}, "no channel: give --plc, --serial or --serial-tcp"},
+      {{"--requests", "t", "--protocol", "as511"}, "no channel"},
       {{"--plc", "h", "--serial", "x", "--ini", "a"}, "--serial: only one of"},
       {{"--plc", "h"}, "no request tree"},
       {{"--plc", "h", "--registry", "\\Software\\X", "--slot", "1"},
@@ -124,6 +125,12 @@ TEST(PlchostOptions, FindsProtocolsByIndexShortNameOrDialogText) {
   EXPECT_EQ(plchost::ProtocolIndexOf("012"), -1);
   EXPECT_EQ(plchost::ProtocolIndexOf(""), -1);
   EXPECT_EQ(plchost::ProtocolShortName(8), "ibhppi");
+}
+
+TEST(PlchostOptions, S7onlineNeedsNoChannel) {
+  const TOptions options = ParseOptions({"--protocol", "s7online", "--requests", "t"});
+  EXPECT_EQ(options.Channel.Kind, plchost::TChannelKind::None);
+  EXPECT_EQ(options.Settings.Protocol, 9);
 }
 
 TEST(PlchostOptions, HelpNeedsNothingElse) { EXPECT_TRUE(ParseOptions({"--help"}).Help); }

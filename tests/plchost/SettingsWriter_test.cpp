@@ -166,6 +166,8 @@ TEST(PlchostRequestPlan, WarnsWhenTheProtocolDoesNotSuitTheChannel) {
   EXPECT_EQ(plchost::ChannelMismatch(5, plchost::TChannelKind::Tcp), "");
   EXPECT_EQ(plchost::ChannelMismatch(4, plchost::TChannelKind::Serial), "");
   EXPECT_NE(plchost::ChannelMismatch(99, plchost::TChannelKind::Tcp), "") << "index 99 is mpi3";
+  EXPECT_EQ(plchost::ChannelMismatch(9, plchost::TChannelKind::None), "");
+  EXPECT_NE(plchost::ChannelMismatch(9, plchost::TChannelKind::SerialTcp), "") << "not used";
 }
 
 }  // namespace

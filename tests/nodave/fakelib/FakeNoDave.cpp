@@ -162,6 +162,11 @@ FAKE_EXPORT int32_t FAKE_CALL closePort(int32_t handle) { return Close(1, handle
 FAKE_EXPORT int32_t FAKE_CALL closeSocket(int32_t handle) { return Close(2, handle); }
 FAKE_EXPORT int32_t FAKE_CALL closeS7online(int32_t handle) { return Close(3, handle); }
 
+FAKE_EXPORT int32_t FAKE_CALL daveS7onlineError() {
+  std::lock_guard<std::mutex> guard(lock);
+  return control.openError;
+}
+
 struct Handles {
   int32_t rfd;
   int32_t wfd;

@@ -23,6 +23,7 @@ constexpr int kFakeReadsKept = 16;
 struct TFakeNoDaveControl {
   // What the calls answer.
   int32_t openResult = 7;  // handle of setPort, openSocket and openS7online
+  int32_t openError = 0;   // daveS7onlineError's answer
   int32_t initAdapterResult = 0;
   int32_t connectResult = 0;
   bool newInterfaceFails = false;
