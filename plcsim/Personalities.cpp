@@ -1,9 +1,12 @@
 #include "LinePersonality.h"
+#include "PpiPersonality.h"
 
 namespace plcsim {
 
 const std::vector<PersonalityKind>& PersonalityKinds() {
-  static const std::vector<PersonalityKind> kinds = {};
+  static const std::vector<PersonalityKind> kinds = {
+      {"ppi", "an S7-200 on its PPI port (protocol 10)", true, MakePpiPersonality},
+  };
   return kinds;
 }
 
