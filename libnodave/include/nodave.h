@@ -2,8 +2,15 @@
 
 /* Our S5/S7 protocol library with the libnodave C API.
 
-   Supported so far: ISO over TCP (daveProtoISOTCP) and ISO over TCP for a CP 243
-   (daveProtoISOTCP243). Every other protocol code gives daveResProtocolNotSupported.
+   Supported so far: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
+   (daveProtoISOTCP243) and PPI to an S7-200 (daveProtoPPI). Every other protocol code
+   gives daveResProtocolNotSupported.
+
+   PPI: the local station address is the interface's localMPI, the PLC's the
+   connection's MPIAdr (0 to 126 each). daveConnectPLC is setup communication only,
+   asking for a 240-byte PDU; the disconnect calls send nothing. The area daveV, the
+   S7-200's V memory, is read as data block 1 (area daveDB, DB 1), which is where an
+   S7-200 keeps it.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
    from openSocket). The serial protocols send and receive every byte through the read
@@ -130,7 +137,10 @@ enum {
   daveResWriteFailed = -1030,
   daveResWrongAddress = -1031,
   daveResLineErrors = -1032,
-  daveResAdapterRefused = -1033
+  daveResAdapterRefused = -1033,
+  /* PPI */
+  daveResAnswerNotReady = -1034,
+  daveResBadStationAddress = -1035
 };
 
 /* The PDU length asked for when connecting; the PLC may grant less. */

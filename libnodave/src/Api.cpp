@@ -35,6 +35,14 @@ int32_t Usable(const daveConnection* dc) {
   return result;
 }
 
+// An S7-200 keeps its V memory as data block 1, and is read so over PPI.
+void MapVMemory(int32_t protocol, int32_t& area, int32_t& db) {
+  if (area == daveV && protocol == daveProtoPPI) {
+    area = daveDB;
+    db = 1;
+  }
+}
+
 }  // namespace
 }  // namespace nodave
 
@@ -99,6 +107,7 @@ DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32
   if (buffer == nullptr) {
     return daveResNoBuffer;
   }
+  MapVMemory(dc->iface->protocol, area, DB);
   ReadItem item;
   result = MakeReadItem(area, DB, start, len, item);
   if (result == daveResOK) {

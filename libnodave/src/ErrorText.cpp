@@ -64,6 +64,13 @@ const ErrorText kTexts[] = {
     {daveResAdapterRefused,
      "the adapter refused its configuration: check the local address (it must be free on the "
      "bus and not above the highest station address) and the bus speed"},
+    {daveResAnswerNotReady,
+     "the PLC accepted the request but had no answer ready within the time-out: raise the "
+     "time-out, and check that no other master (an operator panel or a programming device) "
+     "works on the PPI line"},
+    {daveResBadStationAddress,
+     "the PLC's (remote) or the local address is no PPI station address (0 to 126), or both "
+     "are the same: check the addresses"},
     {daveResProtocolNotSupported,
      "protocol not supported yet: use ISO over TCP (122) or ISO over TCP for CP 243 (123)"},
     {0x8000, "the function is already in use"},

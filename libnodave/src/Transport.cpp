@@ -1,6 +1,7 @@
 #include "Transport.h"
 
 #include "IsoTransport.h"
+#include "PpiTransport.h"
 
 namespace nodave {
 
@@ -12,10 +13,13 @@ void Transport::DisconnectAdapter(daveInterface* /*di*/) const {}
 
 const Transport* TransportFor(int32_t protocol) {
   static const IsoTransport iso;
+  static const PpiTransport ppi;
   switch (protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
       return &iso;
+    case daveProtoPPI:
+      return &ppi;
     default:
       return nullptr;
   }
