@@ -52,10 +52,10 @@ plcsim_values=('"B0":18,"B1":52,"W":22136,' '"PI":3.1415901184082' '"I":-1234,"D
 
 # The protocols whose far end plcsim plays on a TCP port: the serial ones as a
 # serial device server carries their line, the gateways as themselves.
-serial_protocols=()
+serial_protocols=(ppi)
 gateway_protocols=()
 # Serial protocols also read over a pseudo-terminal, a real tty (native builds).
-pty_protocols=()
+pty_protocols=(ppi)
 
 on_pty() { [[ " ${pty_protocols[*]} " == *" $1 "* ]]; }
 
