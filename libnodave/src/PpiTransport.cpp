@@ -88,6 +88,7 @@ int32_t AwaitAnswer(daveInterface* di, const Stations& stations, Clock::time_poi
     const int32_t result = ReceivePpiTelegram(di, deadline, telegram, hearing.lineErrors);
     if (result == daveResLineErrors) {
       hearing.lineErrors = true;
+      DebugLine(di, daveDebugExchange, "PPI: the answer came damaged, polling again");
     }
     if (result != daveResOK) {
       return result;
