@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -185,6 +186,8 @@ struct LineFault {
   int32_t result;
   const char* advice;  // a word of the result's text
 };
+
+void PrintTo(const LineFault& fault, std::ostream* out) { *out << fault.name; }
 
 // Applies `change` to the first `times` answers of the simulator for which `which` holds.
 LineWire::Fault First(int times, bool (*which)(const Bytes&), std::function<void(Bytes&)> change) {
