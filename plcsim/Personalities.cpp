@@ -1,13 +1,15 @@
 #include "LinePersonality.h"
-#include "Mpi3964Personality.h"
-#include "MpiHdlcPersonality.h"
 
 #include "As511Personality.h"
+#include "Mpi3964Personality.h"
+#include "MpiHdlcPersonality.h"
+#include "PpiPersonality.h"
 
 namespace plcsim {
 
 const std::vector<PersonalityKind>& PersonalityKinds() {
   static const std::vector<PersonalityKind> kinds = {
+      {"ppi", "an S7-200 on its PPI port (protocol 10)", true, MakePpiPersonality},
       {"mpi", "MPI PC adapter, 3964R, PLC address in every telegram (MPI protocol, code 0)", true,
        [](const PersonalitySettings& s) -> std::unique_ptr<LinePersonality> {
          return std::make_unique<Mpi3964Personality>(s, false);

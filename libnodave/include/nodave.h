@@ -4,9 +4,15 @@
 
    Supported so far: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
    (daveProtoISOTCP243); MPI through a serial PC adapter (daveProtoMPI, daveProtoMPI2,
-   daveProtoMPI4: 3964R; daveProtoMPI3: the Step 7 link); S5 over the programming port
-   (daveProtoAS511); S7 online (daveProtoS7Online, on Windows). Every other protocol code
-   gives daveResProtocolNotSupported.
+   daveProtoMPI4: 3964R; daveProtoMPI3: the Step 7 link); PPI to an S7-200 (daveProtoPPI);
+   S5 over the programming port (daveProtoAS511); S7 online (daveProtoS7Online, on
+   Windows). Every other protocol code gives daveResProtocolNotSupported.
+
+   PPI: the local station address is the interface's localMPI, the PLC's the
+   connection's MPIAdr (0 to 126 each). daveConnectPLC is setup communication only,
+   asking for a 240-byte PDU; the disconnect calls send nothing. The area daveV, the
+   S7-200's V memory, is read as data block 1 (area daveDB, DB 1), which is where an
+   S7-200 keeps it.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
    from openSocket); S7 online through the vendor's DLL with the handle from
@@ -138,6 +144,9 @@ enum {
   daveResWrongAddress = -1031,
   daveResLineErrors = -1032,
   daveResAdapterRefused = -1033,
+  /* PPI */
+  daveResAnswerNotReady = -1034,
+  daveResBadStationAddress = -1035,
   /* MPI adapters */
   daveResNoPlcAtAddress = -1037,
   daveResBusSpeedRefused = -1038,

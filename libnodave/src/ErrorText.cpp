@@ -65,6 +65,13 @@ const ErrorText kTexts[] = {
     {daveResAdapterRefused,
      "the adapter refused its configuration: check the local address (it must be free on the "
      "bus and not above the highest station address) and the bus speed"},
+    {daveResAnswerNotReady,
+     "the PLC accepted the request but had no answer ready within the time-out: raise the "
+     "time-out, and check that no other master (an operator panel or a programming device) "
+     "works on the PPI line"},
+    {daveResBadStationAddress,
+     "the PLC's (remote) or the local address is no PPI station address (0 to 126), or both "
+     "are the same: check the addresses"},
     {daveResNoPlcAtAddress,
      "no PLC answers at the remote MPI address: check the PLC's MPI address, that the "
      "adapter is plugged into the PLC's MPI port (or the bus) and the PLC is powered, and the "

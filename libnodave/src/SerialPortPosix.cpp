@@ -59,8 +59,21 @@ bool Configure(int fd, speed_t speed, tcflag_t parity) {
   mode.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
-  return cfsetispeed(&mode, speed) == 0 && cfsetospeed(&mode, speed) == 0 &&
-         tcsetattr(fd, TCSANOW, &mode) == 0 && tcflush(fd, TCIFLUSH) == 0;
+  if (cfsetispeed(&mode, speed) != 0 || cfsetospeed(&mode, speed) != 0) {
+    return false;
+  }
+  // tcsetattr succeeds when any of the settings took and fails when none changed,
+  // so what took is read back. A device without parity (a pseudo-terminal) keeps
+  // none: the speed and the character size must be as asked.
+  tcsetattr(fd, TCSANOW, &mode);
+  termios now{};
+  return tcgetattr(fd, &now) == 0 && cfgetospeed(&now) == speed && (now.c_cflag & CSIZE) == CS8 &&
+         tcflush(fd, TCIFLUSH) == 0;
+}
+
+bool Blocking(int fd) {
+  const int flags = fcntl(fd, F_GETFL);
+  return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 }  // namespace
@@ -71,11 +84,13 @@ int32_t SerialOpen(const char* name, int32_t baud, char parity) {
   if (speed == B0 || !ParityFlags(parity, parityFlags)) {
     return 0;
   }
-  const int fd = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  // Opened without waiting for a carrier, which PPI cables and PC adapters do not
+  // give; once CLOCAL is set, reads and writes block again (and wait with poll).
+  const int fd = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     return 0;
   }
-  if (fd == 0 || !Configure(fd, speed, parityFlags)) {  // 0 means failure to callers
+  if (fd == 0 || !Configure(fd, speed, parityFlags) || !Blocking(fd)) {  // 0 is failure
     close(fd);
     return 0;
   }

@@ -3,6 +3,7 @@
 #include "As511Transport.h"
 #include "IsoTransport.h"
 #include "MpiTransport.h"
+#include "PpiTransport.h"
 #include "S7Session.h"
 #include "S7onlineTransport.h"
 
@@ -27,6 +28,7 @@ const Transport* TransportFor(int32_t protocol) {
   static const IsoTransport iso;
   static const As511Transport as511;
   static const S7onlineTransport s7online;
+  static const PpiTransport ppi;
   switch (protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
@@ -36,6 +38,8 @@ const Transport* TransportFor(int32_t protocol) {
     case daveProtoMPI3:
     case daveProtoMPI4:
       return MpiTransportFor(protocol);
+    case daveProtoPPI:
+      return &ppi;
     case daveProtoAS511:
       return &as511;
     case daveProtoS7Online:

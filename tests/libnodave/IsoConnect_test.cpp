@@ -167,7 +167,7 @@ TEST(IsoConnectArguments, RackOrSlotOutOfRangeSendNothing) {
 }
 
 TEST(IsoConnectArguments, OtherProtocolsAreNotSupportedYet) {
-  for (int32_t protocol : {daveProtoPPI, daveProtoIBH, daveProtoIBH_PPI, daveProtoNLPro}) {
+  for (int32_t protocol : {daveProtoIBH, daveProtoIBH_PPI, daveProtoNLPro}) {
     daveInterface* di = daveNewInterface(daveOSserialType{1, 1}, "IF1", 0, protocol, 2);
     daveConnection* dc = daveNewConnection(di, 2, 0, 2);
     uint8_t buffer[4];

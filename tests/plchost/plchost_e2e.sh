@@ -53,10 +53,10 @@ plcsim_values=('"B0":18,"B1":52,"W":22136,' '"PI":3.1415901184082' '"I":-1234,"D
 
 # The protocols whose far end plcsim plays on a TCP port: the serial ones as a
 # serial device server carries their line, the gateways as themselves.
-serial_protocols=(mpi mpi2 mpi3 mpi4 as511)
+serial_protocols=(ppi mpi mpi2 mpi3 mpi4 as511)
 gateway_protocols=()
 # Serial protocols also read over a pseudo-terminal, a real tty (native builds).
-pty_protocols=(mpi mpi3 as511)
+pty_protocols=(ppi mpi mpi3 as511)
 
 # The S5 personality's other areas: input bytes 1.. and flag bytes 16.. count up,
 # output bytes 0..7 hold a walking bit, counter C1 is 42.
