@@ -3,7 +3,9 @@
 /* Our S5/S7 protocol library with the libnodave C API.
 
    Supported so far: ISO over TCP (daveProtoISOTCP) and ISO over TCP for a CP 243
-   (daveProtoISOTCP243). Every other protocol code gives daveResProtocolNotSupported.
+   (daveProtoISOTCP243), and the Ethernet gateways IBH-Link (daveProtoIBH, and
+   daveProtoIBH_PPI for a PPI bus) and NetLink-PRO (daveProtoNLPro). Every other
+   protocol code gives daveResProtocolNotSupported.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
    from openSocket). The serial protocols send and receive every byte through the read
@@ -130,7 +132,15 @@ enum {
   daveResWriteFailed = -1030,
   daveResWrongAddress = -1031,
   daveResLineErrors = -1032,
-  daveResAdapterRefused = -1033
+  daveResAdapterRefused = -1033,
+  /* Ethernet gateways (IBH-Link, NetLink-PRO) */
+  daveResGatewayRefused = -1040,
+  daveResGatewayNoFreeId = -1041,
+  daveResNoPlcAtAddress = -1042,
+  daveResPlcConnectionsUsedUp = -1043,
+  daveResGatewayConnectionEnded = -1044,
+  daveResGatewayBusSpeed = -1045,
+  daveResGatewayLocalAddress = -1046
 };
 
 /* The PDU length asked for when connecting; the PLC may grant less. */

@@ -46,7 +46,8 @@ const ErrorText kTexts[] = {
     {daveResTimeout,
      "no answer from the PLC within the time-out: check the connection and the PLC (on a "
      "serial line: the cable, the adapter's power, baud rate, parity and the PLC's address), "
-     "or raise the time-out"},
+     "through an Ethernet gateway its IP address and port (IBH-Link 1099, NetLink-PRO 7777) "
+     "and the PLC's bus address, or raise the time-out"},
     {daveResConnectionLost, "the connection to the PLC was closed or broke: connect again"},
     {daveResReadTooLarge,
      "read too large for one request: it must be split into pieces of at most the PDU length "
@@ -64,8 +65,30 @@ const ErrorText kTexts[] = {
     {daveResAdapterRefused,
      "the adapter refused its configuration: check the local address (it must be free on the "
      "bus and not above the highest station address) and the bus speed"},
+    {daveResGatewayRefused,
+     "the gateway refused with an error telegram: check the gateway's bus settings (local "
+     "address, bus speed, highest station address) against the bus"},
+    {daveResGatewayNoFreeId,
+     "the gateway has no free connection: close other programs' connections through the "
+     "gateway, or restart the gateway"},
+    {daveResNoPlcAtAddress,
+     "no PLC answers at this bus address behind the gateway: check the PLC's MPI/PPI address "
+     "(remote address), the gateway's bus speed and the cable between the gateway and the PLC"},
+    {daveResPlcConnectionsUsedUp,
+     "the PLC refused the connection through the gateway: its connection resources are used "
+     "up (close other PG/OP connections or reserve more in the CPU's properties), or the "
+     "remote address is not a CPU"},
+    {daveResGatewayConnectionEnded,
+     "the gateway reports that the PLC ended the connection (PLC switched off, bus cable "
+     "pulled, or the connection taken over): connect again"},
+    {daveResGatewayBusSpeed,
+     "the gateway refused the bus speed: set the speed the MPI/PPI bus runs at"},
+    {daveResGatewayLocalAddress,
+     "the gateway refused its local address: choose one that is free on the bus and not "
+     "above the highest station address"},
     {daveResProtocolNotSupported,
-     "protocol not supported yet: use ISO over TCP (122) or ISO over TCP for CP 243 (123)"},
+     "protocol not supported yet: use ISO over TCP (122), ISO over TCP for CP 243 (123), "
+     "IBH-Link (223, 224) or NetLink-PRO (230)"},
     {0x8000, "the function is already in use"},
     {0x8001, "the function is not allowed in the CPU's current operating state"},
     {0x8101, "hardware fault in the CPU"},
