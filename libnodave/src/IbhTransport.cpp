@@ -21,6 +21,8 @@ constexpr uint8_t kFirstDataPacket = 4;
 constexpr uint8_t kAckPacket = 5;
 constexpr uint8_t kDisconnectPacket = 8;
 constexpr uint8_t kStatusOk = 0x01;
+constexpr size_t kLocalByteAt = 11;
+constexpr uint8_t kConnectLocalByte = 0x01;
 constexpr auto kDisconnectWait = std::chrono::milliseconds(200);
 
 // What a connection keeps between calls.
@@ -133,8 +135,9 @@ int32_t FindFreeId(daveConnection* dc, Clock::time_point deadline) {
 int32_t ConnectToPlc(daveConnection* dc, Clock::time_point deadline) {
   IbhRoute& route = ConnectionOf(dc).route;
   route.gatewayId = 0;
-  int32_t result = GatewaySend(
-      dc->iface, IbhMpiFrame(kConnectPacket, route, kBusConnectRequest, BusConnectBody()));
+  Bytes frame = IbhMpiFrame(kConnectPacket, route, kBusConnectRequest, BusConnectBody());
+  frame[kLocalByteAt] = kConnectLocalByte;  // as gateways know the connect request
+  int32_t result = GatewaySend(dc->iface, frame);
   if (result == daveResOK) {
     result = AwaitFunction(dc, kBusConnectResponse, deadline);
   }
