@@ -108,8 +108,8 @@ class IbhGateway final : public LinePersonality {
   // The MPI acknowledgement and the PLC's answer; a disconnect for a connection that
   // is not there or a PDU that breaks the protocol.
   Bytes Data(uint8_t id, const Bytes& frame) {
-    const auto pdu = AnswerPdu(frame.data() + kMpiHeaderOut, frame.size() - kMpiHeaderOut,
-                               limits_, memory_);
+    const auto pdu =
+        AnswerPdu(frame.data() + kMpiHeaderOut, frame.size() - kMpiHeaderOut, limits_, memory_);
     if (connected_.count(id) == 0 || !pdu) {
       return FromPlc(id, kDisconnect, {});
     }

@@ -37,8 +37,8 @@ class IbhPpiGateway final : public LinePersonality {
         frame[kAddressAt] != plc_) {
       return {};
     }
-    const auto pdu = AnswerPdu(frame.data() + kPpiHeaderEnd, frame.size() - kPpiHeaderEnd,
-                               limits_, memory_);
+    const auto pdu =
+        AnswerPdu(frame.data() + kPpiHeaderEnd, frame.size() - kPpiHeaderEnd, limits_, memory_);
     if (!pdu) {
       return {};
     }

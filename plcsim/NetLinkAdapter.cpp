@@ -90,8 +90,7 @@ class NetLinkAdapter final : public LinePersonality {
     const uint8_t command = telegram[1];
     Bytes answer{kAdapterCommand, command, kFromAdapter};
     if (command == kConfigure) {
-      const bool clash =
-          telegram.size() >= kConfigurationSize && telegram[kLocalAddressAt] == plc_;
+      const bool clash = telegram.size() >= kConfigurationSize && telegram[kLocalAddressAt] == plc_;
       const std::string text = clash ? "E=0315" : kVersion;  // the PLC has that address
       answer.insert(answer.end(), text.begin(), text.end());
     } else if (command == kListStations) {
@@ -107,8 +106,7 @@ class NetLinkAdapter final : public LinePersonality {
 
   // Our header for the PC: the PLC's address, the PC's and the PLC's reference.
   Bytes Header(uint8_t kind, const Bytes& rest) const {
-    Bytes telegram{kind, static_cast<uint8_t>(0x80 | plc_), 0x80, 0x0C, reference_,
-                   kPlcReference};
+    Bytes telegram{kind, static_cast<uint8_t>(0x80 | plc_), 0x80, 0x0C, reference_, kPlcReference};
     telegram.insert(telegram.end(), rest.begin(), rest.end());
     return telegram;
   }

@@ -195,8 +195,8 @@ void THostRun::MakeChannels() {
     events.OpenFailed = [this, id](const std::string& reason, uint32_t retryMs) {
       FQueue.Push(THostEvent::OpenFailed(id, reason, retryMs));
     };
-    FChannels[id] = std::make_unique<TChannel>(LinkOpenerOf(FChannel, attemptMs),
-                                               TBackoff(), std::move(events));
+    FChannels[id] = std::make_unique<TChannel>(LinkOpenerOf(FChannel, attemptMs), TBackoff(),
+                                               std::move(events));
   }
 }
 
@@ -298,14 +298,13 @@ void THostRun::CheckLimits(uint64_t nowMs) {
     FStop = kExitOk;
   } else if (FFirstOpenMs == 0 && elapsed >= FOptions.ConnectTimeout * 1000) {
     const std::string reason = FLastFailure.empty() ? "no answer" : FLastFailure.begin()->second;
-    throw EHostStop(kExitUnreachable,
-                    "cannot reach " + ChannelText(FChannel) + ": " + reason);
+    throw EHostStop(kExitUnreachable, "cannot reach " + ChannelText(FChannel) + ": " + reason);
   } else if (FFirstOpenMs != 0 && FSummary->Records() == 0 && FOptions.AnswerTimeout > 0 &&
              nowMs - FFirstOpenMs >= FOptions.AnswerTimeout * 1000) {
-    throw EHostStop(
-        kExitNoAnswer,
-        "the PLC at " + ChannelText(FChannel) + " does not answer: no record within " +
-            std::to_string(static_cast<int64_t>(FOptions.AnswerTimeout)) + " s of connecting");
+    throw EHostStop(kExitNoAnswer,
+                    "the PLC at " + ChannelText(FChannel) + " does not answer: no record within " +
+                        std::to_string(static_cast<int64_t>(FOptions.AnswerTimeout)) +
+                        " s of connecting");
   }
 }
 

@@ -41,7 +41,7 @@ Bytes BusConnectBody() {
 
 Bytes BusHeader(uint8_t kind, uint8_t address, uint8_t service, uint8_t destination,
                 uint8_t source) {
-  return {kind, static_cast<uint8_t>(kAddressMark | address), kAddressMark, service, destination,
+  return {kind,  static_cast<uint8_t>(kAddressMark | address), kAddressMark, service, destination,
           source};
 }
 
@@ -56,10 +56,29 @@ bool IsForeignBusTelegram(const Bytes& telegram, uint8_t address, uint8_t localA
 }
 
 Bytes AdapterConfiguration(int32_t speed, int32_t localAddress) {
-  return {kAdapterCommand, kAdapterConfigure, kFromPc, 0x27, 0x00, 0x9F, 0x01,
-          SlotTiming(speed), 0x00, 0x90, 0x01, 0x0C, 0x00, 0x00, 0x05,
-          static_cast<uint8_t>(speed), static_cast<uint8_t>(localAddress), 0x0F, 0x05, 0x01,
-          0x01, 0x03, 0x81};
+  return {kAdapterCommand,
+          kAdapterConfigure,
+          kFromPc,
+          0x27,
+          0x00,
+          0x9F,
+          0x01,
+          SlotTiming(speed),
+          0x00,
+          0x90,
+          0x01,
+          0x0C,
+          0x00,
+          0x00,
+          0x05,
+          static_cast<uint8_t>(speed),
+          static_cast<uint8_t>(localAddress),
+          0x0F,
+          0x05,
+          0x01,
+          0x01,
+          0x03,
+          0x81};
 }
 
 int32_t AdapterAnswerResult(const Bytes& answer) {

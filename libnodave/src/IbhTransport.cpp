@@ -146,8 +146,8 @@ int32_t ConnectToPlc(daveConnection* dc, Clock::time_point deadline) {
 }
 
 int32_t ConfirmConnection(daveConnection* dc, Clock::time_point deadline) {
-  const int32_t result = GatewaySend(
-      dc->iface, IbhMpiFrame(kConfirmPacket, ConnectionOf(dc).route, kBusConnectConfirm, {kStatusOk}));
+  const int32_t result = GatewaySend(dc->iface, IbhMpiFrame(kConfirmPacket, ConnectionOf(dc).route,
+                                                            kBusConnectConfirm, {kStatusOk}));
   return result == daveResOK ? AwaitFunction(dc, kBusConnectConfirm, deadline) : result;
 }
 
@@ -187,8 +187,7 @@ int32_t IbhTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
   return GatewaySend(dc->iface, IbhMpiFrame(packet, state.route, kBusData, data));
 }
 
-int32_t IbhTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline,
-                                 Bytes& pdu) const {
+int32_t IbhTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline, Bytes& pdu) const {
   IbhConnection& state = ConnectionOf(dc);
   IbhPlcFrame parsed;
   for (;;) {
@@ -222,7 +221,8 @@ int32_t IbhTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline,
 }
 
 void IbhTransport::Disconnect(daveConnection* dc) const {
-  const Bytes frame = IbhMpiFrame(kDisconnectPacket, ConnectionOf(dc).route, kBusDisconnectRequest, {});
+  const Bytes frame =
+      IbhMpiFrame(kDisconnectPacket, ConnectionOf(dc).route, kBusDisconnectRequest, {});
   if (GatewaySend(dc->iface, frame) == daveResOK) {
     Bytes answer;
     ReceiveIbhFrame(dc->iface, std::min(Deadline(dc->iface), Clock::now() + kDisconnectWait),

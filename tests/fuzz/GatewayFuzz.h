@@ -23,8 +23,8 @@ inline void FeedReceivePath(const uint8_t* data, size_t size, int32_t protocol) 
   }
   if (write(pair[1], data, size) == static_cast<ssize_t>(size)) {
     shutdown(pair[1], SHUT_WR);
-    daveInterface* di = daveNewInterface(daveOSserialType{pair[0], pair[0]}, "fuzz", 0, protocol,
-                                         daveSpeed187k);
+    daveInterface* di =
+        daveNewInterface(daveOSserialType{pair[0], pair[0]}, "fuzz", 0, protocol, daveSpeed187k);
     daveConnection* dc = daveNewConnection(di, 2, 0, 2);
     const nodave::Transport* transport = nodave::TransportFor(protocol);
     const auto deadline = nodave::Clock::now() + std::chrono::milliseconds(100);

@@ -3,6 +3,7 @@
 namespace {
 
 constexpr int kPollMs = 20;
+constexpr auto kCloseWait = std::chrono::seconds(5);
 
 }  // namespace
 
@@ -26,7 +27,8 @@ void GatewayServer::SetFault(Fault fault) {
 }
 
 GatewayServer::Bytes GatewayServer::Received() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  closed_.wait_for(lock, kCloseWait, [this] { return serving_ == 0; });
   return received_;
 }
 
@@ -34,6 +36,8 @@ void GatewayServer::Accept() {
   while (!stop_) {
     const testsocket::Handle client = testsocket::Accept(listener_, kPollMs);
     if (client != testsocket::kNone) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++serving_;
       clients_.emplace_back([this, client] { Serve(client); });
     }
   }
@@ -70,4 +74,7 @@ void GatewayServer::Serve(testsocket::Handle client) {
     }
   }
   testsocket::Close(client);
+  std::lock_guard<std::mutex> lock(mutex_);
+  --serving_;
+  closed_.notify_all();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -30,7 +31,8 @@ class GatewayServer {
   // Applies to the answers of every client from now on; an empty one sends them as
   // they are.
   void SetFault(Fault fault);
-  // Everything the clients sent, in order of arrival.
+  // Everything the clients sent, in order of arrival, once every client has closed
+  // its connection (waiting a few seconds at most).
   Bytes Received();
 
  private:
@@ -44,6 +46,8 @@ class GatewayServer {
   testsocket::Handle listener_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
+  std::condition_variable closed_;
+  int serving_ = 0;
   Fault fault_;
   Bytes received_;
   std::list<std::thread> clients_;

@@ -167,9 +167,8 @@ TEST(IsoConnectArguments, RackOrSlotOutOfRangeSendNothing) {
 }
 
 TEST(IsoConnectArguments, OtherProtocolsAreNotSupportedYet) {
-  for (int32_t protocol :
-       {daveProtoMPI, daveProtoMPI2, daveProtoMPI3, daveProtoMPI4, daveProtoPPI, daveProtoAS511,
-        daveProtoS7Online}) {
+  for (int32_t protocol : {daveProtoMPI, daveProtoMPI2, daveProtoMPI3, daveProtoMPI4, daveProtoPPI,
+                           daveProtoAS511, daveProtoS7Online}) {
     daveInterface* di = daveNewInterface(daveOSserialType{1, 1}, "IF1", 0, protocol, 2);
     daveConnection* dc = daveNewConnection(di, 2, 0, 2);
     uint8_t buffer[4];

@@ -133,8 +133,8 @@ TEST(PlchostOptions, TcpPortFollowsTheProtocolUnlessGiven) {
     const char* plc;
     const char* protocol;
     int port;
-  } cases[] = {{"plc", "isotcp", 102},  {"plc", "isotcp243", 102}, {"plc", "ibh", 1099},
-               {"plc", "ibhppi", 1099}, {"plc", "nlpro", 7777},    {"plc", "mpi", 102},
+  } cases[] = {{"plc", "isotcp", 102},   {"plc", "isotcp243", 102}, {"plc", "ibh", 1099},
+               {"plc", "ibhppi", 1099},  {"plc", "nlpro", 7777},    {"plc", "mpi", 102},
                {"plc:4000", "ibh", 4000}};
   for (const auto& c : cases) {
     const TOptions options =
