@@ -29,7 +29,8 @@ size_t LastFrameAt(const Bytes& answer, SizeOf sizeOf) {
 // fields (body length, and the MPI length of frames from the PLC) consistent.
 void ResizeLastIbh(Bytes& answer, int delta, bool mpiLength) {
   const size_t at = LastFrameAt(answer, IbhSize);
-  answer.resize(static_cast<size_t>(static_cast<int>(answer.size()) + delta), 0x5A);
+  const auto size = static_cast<std::ptrdiff_t>(answer.size()) + delta;
+  answer.resize(static_cast<size_t>(size), 0x5A);
   answer[at + 2] = static_cast<uint8_t>(answer[at + 2] + delta);
   if (mpiLength) {
     answer[at + 14] = static_cast<uint8_t>(answer[at + 14] + delta);

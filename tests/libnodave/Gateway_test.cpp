@@ -33,8 +33,10 @@ TEST_P(Gateways, ReadsEqualTheSimulatorsMemory) {
 }
 
 TEST_P(Gateways, ServesSeveralConnectionsAtOnce) {
+  constexpr int kConnections = 3;
   std::vector<std::thread> threads;
-  for (int k = 0; k < 3; ++k) {
+  threads.reserve(kConnections);
+  for (int k = 0; k < kConnections; ++k) {
     threads.emplace_back([this] {
       Client client(server_.Port(), GetParam());
       ASSERT_EQ(client.Connect(), daveResOK);
