@@ -29,8 +29,7 @@ constexpr auto kDisconnectWait = std::chrono::milliseconds(200);
 struct IbhConnection : daveTransportState {
   IbhRoute route;
   uint8_t packet = kFirstDataPacket;
-  uint8_t number = 0;  // our next MPI sequence number
-  bool wrapped = false;
+  uint8_t number = 0;      // our next MPI sequence number
   int lastPlcNumber = -1;  // the PLC's last data frame, to drop a repeated one
 
   uint8_t NextNumber() {

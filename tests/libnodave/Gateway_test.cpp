@@ -107,4 +107,33 @@ TEST(GatewayFrames, AreTheGatewaysOwn) {
   }
 }
 
+// Our data frames through the IBH-Link count 0 to 255, then go on at 1; the packet
+// numbers of the data frames count on from 4 and wrap at 256.
+TEST(GatewayFrames, IbhNumbersWrapWithoutZero) {
+  constexpr int kReads = 300;
+  GatewayServer server(kIbh.make, Memory());
+  {
+    Client client(server.Port(), kIbh);
+    ASSERT_EQ(client.Connect(), daveResOK);
+    Bytes data;
+    for (int k = 0; k < kReads; ++k) {
+      ASSERT_EQ(client.Read(daveDB, 1, 0, 4, data), daveResOK);
+    }
+  }
+  const Bytes stream = server.Received();
+  std::vector<uint8_t> numbers;
+  std::vector<uint8_t> packets;
+  for (size_t at = 0; at + 15 <= stream.size(); at += 8 + size_t{stream[at + 2]}) {
+    if (stream[at] == 0x07 && stream[at + 6] == 0x82 && stream[at + 13] == 0xF1) {
+      numbers.push_back(stream[at + 14]);
+      packets.push_back(stream[at + 3]);
+    }
+  }
+  ASSERT_EQ(numbers.size(), size_t{kReads + 1});  // and setup communication first
+  for (size_t k = 0; k < numbers.size(); ++k) {
+    EXPECT_EQ(numbers[k], k < 256 ? k : k - 255) << k;
+    EXPECT_EQ(packets[k], static_cast<uint8_t>(4 + k)) << k;
+  }
+}
+
 }  // namespace
