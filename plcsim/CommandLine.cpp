@@ -11,9 +11,9 @@ const char* const kUsageHead =
     "              [--address N] [--baud N] [--pty] [--config FILE] [--quiet]\n"
     "  --protocol NAME  what the simulator is (default iso: an S7 CPU over ISO-on-TCP):\n";
 const char* const kUsageTail =
-    "  --port N       TCP port to listen on (default 10102; 0 picks a free one); a serial\n"
-    "                 personality takes each connection as its serial line, as a serial\n"
-    "                 device server carries it\n"
+    "  --port N       TCP port to listen on (default 10102, a gateway's own port for a\n"
+    "                 gateway; 0 picks a free one); a serial personality takes each\n"
+    "                 connection as its serial line, as a serial device server carries it\n"
     "  --bind ADDR    IPv4 address to listen on (default 127.0.0.1)\n"
     "  --pdu N        largest PDU size agreed with ISO-on-TCP clients (default 960)\n"
     "  --address N    the PLC's MPI/PPI address behind a serial line, adapter or gateway\n"
@@ -81,6 +81,7 @@ std::string Usage() {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine result;
+  bool portGiven = false;
   for (size_t k = 0; k < arguments.size(); ++k) {
     const std::string& option = arguments[k];
     if (option == "--quiet") {
@@ -104,6 +105,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     const std::string& value = arguments[++k];
     if (option == "--port") {
       result.server.port = static_cast<uint16_t>(WholeNumber(option, value, 65535));
+      portGiven = true;
     } else if (option == "--bind") {
       result.server.address = value;
     } else if (option == "--pdu") {
@@ -119,6 +121,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   Check(result);
+  const PersonalityKind* kind = result.server.personality;
+  if (!portGiven && kind != nullptr && kind->port != 0) {
+    result.server.port = kind->port;
+  }
   return result;
 }
 

@@ -36,6 +36,7 @@ struct PersonalityKind {
   const char* description;
   bool serial;  // also offered on a pseudo-terminal
   PersonalityFactory make;
+  uint16_t port = 0;  // the TCP port it listens on unless --port says otherwise; 0: the server's
 };
 
 // Every personality besides ISO over TCP (the server's own).

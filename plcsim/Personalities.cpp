@@ -1,3 +1,4 @@
+#include "GatewayPersonalities.h"
 #include "LinePersonality.h"
 
 #include "As511Personality.h"
@@ -27,6 +28,12 @@ const std::vector<PersonalityKind>& PersonalityKinds() {
          return std::make_unique<Mpi3964Personality>(s, true);
        }},
       {"as511", "an S5 PLC on its programming port (AS511)", true, MakeAs511Personality},
+      {"ibh", "IBH-Link gateway (port 1099), S7-300/400 on its MPI bus", false, MakeIbhGateway,
+       kIbhPort},
+      {"ibhppi", "IBH-Link gateway (port 1099), S7-200 on its PPI bus", false, MakeIbhPpiGateway,
+       kIbhPort},
+      {"nlpro", "NetLink-PRO adapter (port 7777), PLC on its MPI bus", false, MakeNetLinkAdapter,
+       kNetLinkPort},
   };
   return kinds;
 }

@@ -110,6 +110,7 @@ class THostRun final : public host::IHostSink {
   const uint64_t FStartMs;
   TTemporaryFile FTemporaryIni{".ini"};
   TPreparedSettings FSettings;
+  TChannelOptions FChannel;  // the channel with its port resolved
   std::ofstream FFile;
   std::ostream* FOut = &std::cout;
   std::unique_ptr<TRecordColumns> FColumns;
@@ -161,7 +162,8 @@ void THostRun::Prepare() {
   FSettings =
       PrepareSettings(FOptions, FTemporaryIni.Path(),
                       [this](TLogLevel, const std::string& line) { Say("request tree: " + line); });
-  const std::string mismatch = ChannelMismatch(FSettings.Protocol, FOptions.Channel.Kind);
+  FChannel = ResolvedChannel(FOptions.Channel, FSettings.Protocol);
+  const std::string mismatch = ChannelMismatch(FSettings.Protocol, FChannel.Kind);
   if (!mismatch.empty()) Say("warning: " + mismatch);
   FSummary = std::make_unique<TLiveSummary>(FSettings.Requests, SourcesOf(FOptions));
   if (FOptions.Summary && EnableTerminalControl(stderr)) {
@@ -194,8 +196,8 @@ void THostRun::MakeChannels() {
     events.OpenFailed = [this, id](const std::string& reason, uint32_t retryMs) {
       FQueue.Push(THostEvent::OpenFailed(id, reason, retryMs));
     };
-    FChannels[id] = std::make_unique<TChannel>(LinkOpenerOf(FOptions.Channel, attemptMs),
-                                               TBackoff(), std::move(events));
+    FChannels[id] = std::make_unique<TChannel>(LinkOpenerOf(FChannel, attemptMs), TBackoff(),
+                                               std::move(events));
   }
 }
 
@@ -219,7 +221,7 @@ void THostRun::Start(host::THostSession& session) {
   const host::TModuleInfo info = session.ModuleInfo();
   char version[32];
   std::snprintf(version, sizeof version, "%.1f", static_cast<double>(info.ModuleVersion));
-  Say(info.Description + " " + version + " at " + ChannelText(FOptions.Channel));
+  Say(info.Description + " " + version + " at " + ChannelText(FChannel));
   FColumns = std::make_unique<TRecordColumns>(session.ParserItems(), FOptions.Packets);
   FWriter = MakeRecordWriter(FOptions.Format, *FOut, FColumns->Columns());
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
@@ -280,7 +282,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
       break;
     case THostEvent::TKind::OpenFailed:
       FLastFailure[event.Source] = event.Reason;
-      Say(source + ": cannot open " + ChannelText(FOptions.Channel) + " (" + event.Reason +
+      Say(source + ": cannot open " + ChannelText(FChannel) + " (" + event.Reason +
           "), next attempt in " + std::to_string(event.RetryMs) + " ms");
       break;
     case THostEvent::TKind::Record:
@@ -299,14 +301,13 @@ void THostRun::CheckLimits(uint64_t nowMs) {
     FStop = kExitOk;
   } else if (FFirstOpenMs == 0 && elapsed >= FOptions.ConnectTimeout * 1000) {
     const std::string reason = FLastFailure.empty() ? "no answer" : FLastFailure.begin()->second;
-    throw EHostStop(kExitUnreachable,
-                    "cannot reach " + ChannelText(FOptions.Channel) + ": " + reason);
+    throw EHostStop(kExitUnreachable, "cannot reach " + ChannelText(FChannel) + ": " + reason);
   } else if (FFirstOpenMs != 0 && FSummary->Records() == 0 && FOptions.AnswerTimeout > 0 &&
              nowMs - FFirstOpenMs >= FOptions.AnswerTimeout * 1000) {
-    throw EHostStop(
-        kExitNoAnswer,
-        "the PLC at " + ChannelText(FOptions.Channel) + " does not answer: no record within " +
-            std::to_string(static_cast<int64_t>(FOptions.AnswerTimeout)) + " s of connecting");
+    throw EHostStop(kExitNoAnswer,
+                    "the PLC at " + ChannelText(FChannel) + " does not answer: no record within " +
+                        std::to_string(static_cast<int64_t>(FOptions.AnswerTimeout)) +
+                        " s of connecting");
   }
 }
 

@@ -25,6 +25,16 @@ TPreparedSettings PrepareSettings(const TOptions& options, const std::string& te
   return prepared;
 }
 
+TChannelOptions ResolvedChannel(const TChannelOptions& channel, int32_t protocol) {
+  constexpr int kIsoPort = 102;
+  TChannelOptions resolved = channel;
+  if (resolved.Port == 0) {
+    const int32_t port = DefaultIPPort(ProtocolEntry(protocol).Protocol);
+    resolved.Port = port > 0 ? port : kIsoPort;
+  }
+  return resolved;
+}
+
 std::string ChannelMismatch(int32_t protocol, TChannelKind channel) {
   const bool listed = protocol >= 0 && protocol < kProtocolCount;
   const TProtocolEntry& entry = ProtocolEntry(protocol);

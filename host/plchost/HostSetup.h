@@ -23,6 +23,10 @@ struct TPreparedSettings {
 TPreparedSettings PrepareSettings(const TOptions& options, const std::string& temporaryIni,
                                   const TSettingsLog& warnings);
 
+// The channel with a TCP port left open set to the protocol's own (102 for ISO over
+// TCP, 1099 for the IBH-Link, 7777 for the NetLink-PRO; 102 for the others).
+TChannelOptions ResolvedChannel(const TChannelOptions& channel, int32_t protocol);
+
 // A warning when the protocol's bytes do not suit the channel; empty when they do.
 std::string ChannelMismatch(int32_t protocol, TChannelKind channel);
 

@@ -21,8 +21,8 @@ enum class TOutputFormat { Table, Csv, Json };
 // The channel to the PLC that the host owns.
 struct TChannelOptions {
   TChannelKind Kind = TChannelKind::None;
-  std::string Host;  // Tcp, SerialTcp
-  int Port = 102;
+  std::string Host;    // Tcp, SerialTcp
+  int Port = 0;        // Tcp: 0 for the protocol's own port (ResolvedChannel)
   std::string Device;  // Serial
   int Baud = 9600;
   TParity Parity = TParity::Even;

@@ -2,11 +2,13 @@
 
 /* Our S5/S7 protocol library with the libnodave C API.
 
-   Supported so far: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
+   Protocols: ISO over TCP (daveProtoISOTCP), ISO over TCP for a CP 243
    (daveProtoISOTCP243); MPI through a serial PC adapter (daveProtoMPI, daveProtoMPI2,
    daveProtoMPI4: 3964R; daveProtoMPI3: the Step 7 link); PPI to an S7-200 (daveProtoPPI);
-   S5 over the programming port (daveProtoAS511); S7 online (daveProtoS7Online, on
-   Windows). Every other protocol code gives daveResProtocolNotSupported.
+   the Ethernet gateways IBH-Link (daveProtoIBH, and daveProtoIBH_PPI for a PPI bus) and
+   NetLink-PRO (daveProtoNLPro); S5 over the programming port (daveProtoAS511); S7 online
+   (daveProtoS7Online, on Windows). Any other protocol code gives
+   daveResProtocolNotSupported.
 
    PPI: the local station address is the interface's localMPI, the PLC's the
    connection's MPIAdr (0 to 126 each). daveConnectPLC is setup communication only,
@@ -151,6 +153,13 @@ enum {
   daveResNoPlcAtAddress = -1037,
   daveResBusSpeedRefused = -1038,
   daveResAdapterVariant = -1039,
+  /* Ethernet gateways (IBH-Link, NetLink-PRO) */
+  daveResGatewayRefused = -1040,
+  daveResGatewayNoFreeId = -1041,
+  daveResPlcConnectionsUsedUp = -1043,
+  daveResGatewayConnectionEnded = -1044,
+  daveResGatewayBusSpeed = -1045,
+  daveResGatewayLocalAddress = -1046,
   /* S5 over the programming port (AS511) */
   daveResS5BlockMissing = -1050,
   daveResS5ReadPastBlock = -1051,

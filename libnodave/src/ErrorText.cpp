@@ -47,7 +47,8 @@ const ErrorText kTexts[] = {
     {daveResTimeout,
      "no answer from the PLC within the time-out: check the connection and the PLC (on a "
      "serial line: the cable, the adapter's power, baud rate, parity and the PLC's address), "
-     "or raise the time-out"},
+     "through an Ethernet gateway its IP address and port (IBH-Link 1099, NetLink-PRO 7777) "
+     "and the PLC's bus address, or raise the time-out"},
     {daveResConnectionLost, "the connection to the PLC was closed or broke: connect again"},
     {daveResReadTooLarge,
      "read too large for one request: it must be split into pieces of at most the PDU length "
@@ -73,9 +74,9 @@ const ErrorText kTexts[] = {
      "the PLC's (remote) or the local address is no PPI station address (0 to 126), or both "
      "are the same: check the addresses"},
     {daveResNoPlcAtAddress,
-     "no PLC answers at the remote MPI address: check the PLC's MPI address, that the "
-     "adapter is plugged into the PLC's MPI port (or the bus) and the PLC is powered, and the "
-     "bus speed"},
+     "no PLC answers at the remote (MPI/PPI) address: check the PLC's address, that the "
+     "adapter or gateway is connected to the PLC's MPI/PPI port or bus and the PLC is "
+     "powered, and the bus speed"},
     {daveResBusSpeedRefused,
      "the adapter refused the bus speed: check the bus speed, it must be the speed of the PLC's "
      "MPI bus (187.5 kbit/s unless changed in the PLC's hardware configuration)"},
@@ -100,9 +101,27 @@ const ErrorText kTexts[] = {
      "(AS511) is at the other end of the line"},
     {daveResS5AddressRange,
      "the range lies beyond the S5's 64 KiB address space: check offset and size"},
+    {daveResGatewayRefused,
+     "the gateway refused with an error telegram: check the gateway's bus settings (local "
+     "address, bus speed, highest station address) against the bus"},
+    {daveResGatewayNoFreeId,
+     "the gateway has no free connection: close other programs' connections through the "
+     "gateway, or restart the gateway"},
+    {daveResPlcConnectionsUsedUp,
+     "the PLC refused the connection through the gateway: its connection resources are used "
+     "up (close other PG/OP connections or reserve more in the CPU's properties), or the "
+     "remote address is not a CPU"},
+    {daveResGatewayConnectionEnded,
+     "the gateway reports that the PLC ended the connection (PLC switched off, bus cable "
+     "pulled, or the connection taken over): connect again"},
+    {daveResGatewayBusSpeed,
+     "the gateway refused the bus speed: set the speed the MPI/PPI bus runs at"},
+    {daveResGatewayLocalAddress,
+     "the gateway refused its local address: choose one that is free on the bus and not "
+     "above the highest station address"},
     {daveResProtocolNotSupported,
-     "protocol not supported yet: use ISO over TCP (122), ISO over TCP for CP 243 (123) or S7 "
-     "online (50)"},
+     "unknown protocol code: use one of 0 to 3 (MPI), 10 (PPI), 20 (S5 AS511), 50 (S7 "
+     "online), 122 and 123 (ISO over TCP), 223 and 224 (IBH-Link), 230 (NetLink-PRO)"},
     {0x8000, "the function is already in use"},
     {0x8001, "the function is not allowed in the CPU's current operating state"},
     {0x8101, "hardware fault in the CPU"},

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "nodave.h"
+
 namespace nodave {
 
 using Clock = std::chrono::steady_clock;
@@ -24,6 +26,19 @@ enum class ReceiveStatus { kOk, kTimeout, kClosed };
 // connection ends first.
 ReceiveStatus SocketReceiveAll(int32_t handle, uint8_t* data, size_t length,
                                Clock::time_point deadline);
+
+// The result code of a receive: daveResOK, daveResTimeout or daveResConnectionLost.
+inline int32_t ReceiveResult(ReceiveStatus status) {
+  switch (status) {
+    case ReceiveStatus::kOk:
+      return daveResOK;
+    case ReceiveStatus::kTimeout:
+      return daveResTimeout;
+    case ReceiveStatus::kClosed:
+      break;
+  }
+  return daveResConnectionLost;
+}
 
 // Reads and drops whatever has already arrived, without waiting.
 void SocketDiscardPending(int32_t handle);

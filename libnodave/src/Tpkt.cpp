@@ -9,18 +9,6 @@ constexpr uint8_t kVersion = 3;
 constexpr size_t kHeaderSize = 4;
 constexpr size_t kSmallestPacket = kHeaderSize + 3;  // a data unit header with no payload
 
-int32_t ReceiveResult(ReceiveStatus status) {
-  switch (status) {
-    case ReceiveStatus::kOk:
-      return daveResOK;
-    case ReceiveStatus::kTimeout:
-      return daveResTimeout;
-    case ReceiveStatus::kClosed:
-      break;
-  }
-  return daveResConnectionLost;
-}
-
 }  // namespace
 
 int32_t SendPacket(const Link& link, const Bytes& tpdu) {

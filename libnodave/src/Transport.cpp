@@ -1,8 +1,11 @@
 #include "Transport.h"
 
 #include "As511Transport.h"
+#include "IbhPpiTransport.h"
+#include "IbhTransport.h"
 #include "IsoTransport.h"
 #include "MpiTransport.h"
+#include "NetLinkTransport.h"
 #include "PpiTransport.h"
 #include "S7Session.h"
 #include "S7onlineTransport.h"
@@ -29,6 +32,9 @@ const Transport* TransportFor(int32_t protocol) {
   static const As511Transport as511;
   static const S7onlineTransport s7online;
   static const PpiTransport ppi;
+  static const IbhTransport ibh;
+  static const IbhPpiTransport ibhPpi;
+  static const NetLinkTransport netLink;
   switch (protocol) {
     case daveProtoISOTCP:
     case daveProtoISOTCP243:
@@ -44,6 +50,12 @@ const Transport* TransportFor(int32_t protocol) {
       return &as511;
     case daveProtoS7Online:
       return &s7online;
+    case daveProtoIBH:
+      return &ibh;
+    case daveProtoIBH_PPI:
+      return &ibhPpi;
+    case daveProtoNLPro:
+      return &netLink;
     default:
       return nullptr;
   }

@@ -166,8 +166,8 @@ TEST(IsoConnectArguments, RackOrSlotOutOfRangeSendNothing) {
   daveFree(di);
 }
 
-TEST(IsoConnectArguments, OtherProtocolsAreNotSupportedYet) {
-  for (int32_t protocol : {daveProtoIBH, daveProtoIBH_PPI, daveProtoNLPro}) {
+TEST(IsoConnectArguments, UnknownProtocolCodesAreRefused) {
+  for (int32_t protocol : {-1, 4, 121, 231}) {
     daveInterface* di = daveNewInterface(daveOSserialType{1, 1}, "IF1", 0, protocol, 2);
     daveConnection* dc = daveNewConnection(di, 2, 0, 2);
     uint8_t buffer[4];
@@ -177,7 +177,7 @@ TEST(IsoConnectArguments, OtherProtocolsAreNotSupportedYet) {
     daveFree(dc);
     daveFree(di);
   }
-  EXPECT_NE(std::string(daveStrerror(daveResProtocolNotSupported)).find("not supported yet"),
+  EXPECT_NE(std::string(daveStrerror(daveResProtocolNotSupported)).find("unknown protocol code"),
             std::string::npos);
 }
 

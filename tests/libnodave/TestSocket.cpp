@@ -82,6 +82,14 @@ bool ReceiveExact(Handle s, uint8_t* data, size_t length, int timeoutMs) {
   return true;
 }
 
+int ReceiveSome(Handle s, uint8_t* data, size_t size, int timeoutMs) {
+  if (!Ready(s, timeoutMs)) {
+    return 0;
+  }
+  const auto received = recv(s, reinterpret_cast<char*>(data), static_cast<int>(size), 0);
+  return received > 0 ? static_cast<int>(received) : -1;
+}
+
 bool SendAll(Handle s, const uint8_t* data, size_t length) {
   while (length > 0) {
     const auto sent =

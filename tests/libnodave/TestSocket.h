@@ -15,6 +15,9 @@ Handle Listen(int& port);
 Handle Accept(Handle listener, int timeoutMs);
 // Exactly length bytes within timeoutMs; false on time-out or close.
 bool ReceiveExact(Handle s, uint8_t* data, size_t length, int timeoutMs);
+// Up to `size` bytes as they come: the count, 0 when none came within timeoutMs, -1
+// when the peer closed.
+int ReceiveSome(Handle s, uint8_t* data, size_t size, int timeoutMs);
 bool SendAll(Handle s, const uint8_t* data, size_t length);
 void Close(Handle s);
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "HostSetup.h"
 #include "Options.h"
 #include "ProtocolNames.h"
 
@@ -32,7 +33,7 @@ TEST(PlchostOptions, TakesAFullCommandLine) {
        "--no-summary", "--packets",  "/debugnodave"});
   EXPECT_EQ(options.Channel.Kind, plchost::TChannelKind::Tcp);
   EXPECT_EQ(options.Channel.Host, "10.0.0.5");
-  EXPECT_EQ(options.Channel.Port, 102);
+  EXPECT_EQ(options.Channel.Port, 0);  // the protocol's own port
   EXPECT_EQ(options.Settings.Protocol, 5);
   EXPECT_EQ(options.Settings.CPURack, 0.0);
   EXPECT_EQ(options.Settings.CPUSlot, 2.0);
@@ -131,6 +132,24 @@ TEST(PlchostOptions, S7onlineNeedsNoChannel) {
   const TOptions options = ParseOptions({"--protocol", "s7online", "--requests", "t"});
   EXPECT_EQ(options.Channel.Kind, plchost::TChannelKind::None);
   EXPECT_EQ(options.Settings.Protocol, 9);
+}
+
+// --plc HOST without a port reaches the protocol's own port; a given port stays.
+TEST(PlchostOptions, TcpPortFollowsTheProtocolUnlessGiven) {
+  const struct {
+    const char* plc;
+    const char* protocol;
+    int port;
+  } cases[] = {{"plc", "isotcp", 102},   {"plc", "isotcp243", 102}, {"plc", "ibh", 1099},
+               {"plc", "ibhppi", 1099},  {"plc", "nlpro", 7777},    {"plc", "mpi", 102},
+               {"plc:4000", "ibh", 4000}};
+  for (const auto& c : cases) {
+    const TOptions options =
+        ParseOptions({"--plc", c.plc, "--protocol", c.protocol, "--requests", "t"});
+    const int32_t protocol = plchost::ProtocolIndexOf(c.protocol);
+    EXPECT_EQ(plchost::ResolvedChannel(options.Channel, protocol).Port, c.port)
+        << c.plc << " " << c.protocol;
+  }
 }
 
 TEST(PlchostOptions, HelpNeedsNothingElse) { EXPECT_TRUE(ParseOptions({"--help"}).Help); }

@@ -21,7 +21,8 @@ fail() {
 
 host() { "${emulator[@]}" "$plchost" --no-summary "$@"; }
 
-# Runs plchost on a channel and checks that its output holds every expected fragment.
+# Runs plchost on a channel and checks that its output holds every expected fragment;
+# it stops after $records records (default 2).
 #   expect_channel_records WHAT FORMAT CHANNEL-OPTIONS... -- FRAGMENTS...
 expect_channel_records() {
   local what="$1" format="$2"
@@ -54,7 +55,7 @@ plcsim_values=('"B0":18,"B1":52,"W":22136,' '"PI":3.1415901184082' '"I":-1234,"D
 # The protocols whose far end plcsim plays on a TCP port: the serial ones as a
 # serial device server carries their line, the gateways as themselves.
 serial_protocols=(ppi mpi mpi2 mpi3 mpi4 as511)
-gateway_protocols=()
+gateway_protocols=(ibh ibhppi nlpro)
 # Serial protocols also read over a pseudo-terminal, a real tty (native builds).
 pty_protocols=(ppi mpi mpi3 as511)
 
@@ -117,6 +118,17 @@ if [ -n "$plcsim" ] && [ -x "$plcsim" ]; then
     expect_protocol_records "$protocol" --plc
   done
   expect_s5_areas
+  # Two data sources on one gateway: each its own engine and connection, both with
+  # their records.
+  if plcsim_start "$plcsim" --protocol ibh; then
+    count=8 expect_channel_records "plcsim ibh, two data sources" json --plc "127.0.0.1:$PLCSIM_PORT" \
+      --protocol ibh --source "1;Press;Press" --source "2;Oven;Oven" -- \
+      '"DATA_SOURCE_ID":1,"DATA_SOURCE_NAME":"Press"' \
+      '"DATA_SOURCE_ID":2,"DATA_SOURCE_NAME":"Oven"' "${plcsim_values[@]}"
+    plcsim_stop
+  else
+    fail "plcsim --protocol ibh did not start"
+  fi
 fi
 
 if [ -n "${MOX_SNAP7_ADDR:-}" ]; then

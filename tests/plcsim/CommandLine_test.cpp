@@ -25,6 +25,23 @@ TEST(CommandLine, TakesEveryOption) {
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
 }
 
+// A gateway listens on its own port unless --port names another; --pty is for serial
+// personalities only.
+TEST(CommandLine, GatewaysListenOnTheirOwnPorts) {
+  const struct {
+    std::vector<std::string> arguments;
+    uint16_t port;
+  } cases[] = {{{"--protocol", "ibh"}, 1099},
+               {{"--protocol", "ibhppi"}, 1099},
+               {{"--protocol", "nlpro"}, 7777},
+               {{"--port", "0", "--protocol", "ibh"}, 0},
+               {{"--protocol", "nlpro", "--port", "4000"}, 4000}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseCommandLine(c.arguments).server.port, c.port) << c.arguments[1];
+  }
+  EXPECT_THROW(ParseCommandLine({"--protocol", "ibh", "--pty"}), UsageError);
+}
+
 TEST(CommandLine, RefusesNonsense) {
   const std::vector<std::vector<std::string>> mistakes = {
       {"--port"},        {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port", ""},
