@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "BusTelegrams.h"
 #include "Debug.h"
 #include "GatewaySocket.h"
 #include "IbhFrame.h"
+#include "MpiTelegram.h"
 
 namespace nodave {
 namespace {
@@ -92,7 +92,7 @@ int32_t AwaitFunction(daveConnection* dc, uint8_t function, Clock::time_point de
       ConnectionOf(dc).route.gatewayId = parsed.gatewayId;
       return daveResOK;
     }
-    if (parsed.function == kBusDisconnectRequest || parsed.function == kBusDisconnectConfirm) {
+    if (parsed.function == kMpiDisconnectRequest || parsed.function == kMpiDisconnectConfirm) {
       return daveResPlcConnectionsUsedUp;
     }
   }
@@ -134,11 +134,11 @@ int32_t FindFreeId(daveConnection* dc, Clock::time_point deadline) {
 int32_t ConnectToPlc(daveConnection* dc, Clock::time_point deadline) {
   IbhRoute& route = ConnectionOf(dc).route;
   route.gatewayId = 0;
-  Bytes frame = IbhMpiFrame(kConnectPacket, route, kBusConnectRequest, BusConnectBody());
+  Bytes frame = IbhMpiFrame(kConnectPacket, route, kMpiConnectRequest, ConnectBody());
   frame[kLocalByteAt] = kConnectLocalByte;  // as gateways know the connect request
   int32_t result = GatewaySend(dc->iface, frame);
   if (result == daveResOK) {
-    result = AwaitFunction(dc, kBusConnectResponse, deadline);
+    result = AwaitFunction(dc, kMpiConnectResponse, deadline);
   }
   // The gateway answered the ID check, so silence now is the bus address's.
   return result == daveResTimeout ? daveResNoPlcAtAddress : result;
@@ -146,8 +146,8 @@ int32_t ConnectToPlc(daveConnection* dc, Clock::time_point deadline) {
 
 int32_t ConfirmConnection(daveConnection* dc, Clock::time_point deadline) {
   const int32_t result = GatewaySend(dc->iface, IbhMpiFrame(kConfirmPacket, ConnectionOf(dc).route,
-                                                            kBusConnectConfirm, {kStatusOk}));
-  return result == daveResOK ? AwaitFunction(dc, kBusConnectConfirm, deadline) : result;
+                                                            kMpiConnectConfirm, {kStatusOk}));
+  return result == daveResOK ? AwaitFunction(dc, kMpiConnectConfirm, deadline) : result;
 }
 
 }  // namespace
@@ -183,7 +183,7 @@ int32_t IbhTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
   data.push_back(state.NextNumber());
   data.insert(data.end(), pdu.begin(), pdu.end());
   const uint8_t packet = state.packet++;
-  return GatewaySend(dc->iface, IbhMpiFrame(packet, state.route, kBusData, data));
+  return GatewaySend(dc->iface, IbhMpiFrame(packet, state.route, kMpiData, data));
 }
 
 int32_t IbhTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline, Bytes& pdu) const {
@@ -194,18 +194,18 @@ int32_t IbhTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline,
     if (result != daveResOK) {
       return result;
     }
-    if (parsed.function == kBusDataAcknowledge) {
+    if (parsed.function == kMpiDataAck) {
       continue;
     }
-    if (parsed.function == kBusDisconnectRequest || parsed.function == kBusDisconnectConfirm) {
+    if (parsed.function == kMpiDisconnectRequest || parsed.function == kMpiDisconnectConfirm) {
       return daveResGatewayConnectionEnded;
     }
     const Bytes ack{kStatusOk, parsed.number};
-    result = GatewaySend(dc->iface, IbhMpiFrame(kAckPacket, state.route, kBusDataAcknowledge, ack));
+    result = GatewaySend(dc->iface, IbhMpiFrame(kAckPacket, state.route, kMpiDataAck, ack));
     if (result != daveResOK) {
       return result;
     }
-    if (parsed.function != kBusData) {
+    if (parsed.function != kMpiData) {
       DebugLine(dc->iface, daveDebugPrintErrors,
                 "IBH skipped MPI function " + std::to_string(parsed.function));
     } else if (parsed.number == state.lastPlcNumber) {
@@ -221,7 +221,7 @@ int32_t IbhTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline,
 
 void IbhTransport::Disconnect(daveConnection* dc) const {
   const Bytes frame =
-      IbhMpiFrame(kDisconnectPacket, ConnectionOf(dc).route, kBusDisconnectRequest, {});
+      IbhMpiFrame(kDisconnectPacket, ConnectionOf(dc).route, kMpiDisconnectRequest, {});
   if (GatewaySend(dc->iface, frame) == daveResOK) {
     Bytes answer;
     ReceiveIbhFrame(dc->iface, std::min(Deadline(dc->iface), Clock::now() + kDisconnectWait),

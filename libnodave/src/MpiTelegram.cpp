@@ -1,6 +1,7 @@
 #include "MpiTelegram.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace nodave {
@@ -41,12 +42,7 @@ constexpr uint8_t kShortConnectHead[] = {0x04, 0x00, 0x80, 0x00, 0x02, 0x01,
                                          0x06, 0x01, 0x00, 0x00, 0x01, 0x02};
 constexpr uint8_t kShortConnectTail[] = {0x01, 0x00};
 
-// Adapter errors "E=03xx".
-constexpr unsigned kErrorBusSpeed = 0x0313;
-constexpr unsigned kErrorLocalAddress = 0x0315;
-constexpr unsigned kErrorNoStation = 0x031A;
-constexpr unsigned kErrorVersion = 0x0330;
-constexpr size_t kErrorDigits = 4;
+constexpr size_t kErrorDigits = 4;  // 01 cmd 20 'E' '=' x x x x
 
 template <size_t N>
 void Append(Bytes& out, const uint8_t (&bytes)[N]) {
@@ -70,24 +66,18 @@ Bytes Header(const MpiFormat& format, uint8_t plc, uint8_t station, uint8_t serv
 }
 
 int32_t AdapterError(const Bytes& answer) {
-  const size_t digits = kAdapterHeader + 2;
-  if (answer.size() < digits + kErrorDigits) {
+  unsigned number = 0;
+  if (!AdapterErrorNumber(answer, number)) {
     return daveResAdapterVariant;
   }
-  const std::string hex(answer.begin() + digits, answer.begin() + digits + kErrorDigits);
-  char* end = nullptr;
-  const unsigned long code = std::strtoul(hex.c_str(), &end, 16);
-  if (end != hex.c_str() + kErrorDigits) {
-    return daveResAdapterVariant;
-  }
-  switch (code) {
-    case kErrorNoStation:
+  switch (number) {
+    case kAdapterErrorNoStation:
       return daveResNoPlcAtAddress;
-    case kErrorBusSpeed:
+    case kAdapterErrorBusSpeed:
       return daveResBusSpeedRefused;
-    case kErrorVersion:
+    case kAdapterErrorVersion:
       return daveResAdapterVariant;
-    case kErrorLocalAddress:
+    case kAdapterErrorLocalAddress:
     default:
       return daveResAdapterRefused;
   }
@@ -116,6 +106,19 @@ bool IsAdapterAnswer(const Bytes& telegram, uint8_t command) {
          telegram[1] == command && telegram[2] == kFromAdapter;
 }
 
+bool AdapterErrorNumber(const Bytes& answer, unsigned& number) {
+  const size_t digits = kAdapterHeader + 2;
+  if (answer.size() < digits + kErrorDigits || answer[0] != kAdapterTelegram ||
+      answer[2] != kFromAdapter || answer[kAdapterHeader] != 'E' ||
+      answer[kAdapterHeader + 1] != '=') {
+    return false;
+  }
+  const std::string hex(answer.begin() + digits, answer.begin() + digits + kErrorDigits);
+  char* end = nullptr;
+  number = static_cast<unsigned>(std::strtoul(hex.c_str(), &end, 16));
+  return end == hex.c_str() + kErrorDigits;
+}
+
 int32_t AdapterAnswerResult(const Bytes& answer) {
   if (answer.size() > kAdapterHeader && answer[kAdapterHeader] == 'V') {
     return daveResOK;
@@ -126,6 +129,8 @@ int32_t AdapterAnswerResult(const Bytes& answer) {
   }
   return daveResAdapterVariant;
 }
+
+Bytes ConnectBody() { return Bytes(std::begin(kLongConnectBody), std::end(kLongConnectBody)); }
 
 Bytes ConnectRequest(const MpiFormat& format, uint8_t plc) {
   Bytes telegram = Header(format, plc, format.requestStation, kServiceHigh, 0);

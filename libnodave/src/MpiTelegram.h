@@ -30,6 +30,7 @@ constexpr uint8_t kMpiConnectRequest = 0xE0;
 constexpr uint8_t kMpiConnectResponse = 0xD0;
 constexpr uint8_t kMpiConnectConfirm = 0x05;
 constexpr uint8_t kMpiData = 0xF1;
+constexpr uint8_t kMpiDataFragment = 0xF0;  // more of the PDU follows
 constexpr uint8_t kMpiDataAck = 0xB0;
 constexpr uint8_t kMpiDisconnectRequest = 0x80;
 constexpr uint8_t kMpiDisconnectConfirm = 0xC0;
@@ -46,6 +47,14 @@ Bytes AdapterRequest(uint8_t command);
 Bytes ConfigureRequest(const MpiFormat& format, int32_t speed, int32_t localMpi);
 // True when the telegram is the adapter's answer to the command (01 cmd 20 ...).
 bool IsAdapterAnswer(const Bytes& telegram, uint8_t command);
+// Adapter error numbers ("E=xxxx") whose cause is known.
+constexpr unsigned kAdapterErrorBusSpeed = 0x0313;
+constexpr unsigned kAdapterErrorLocalAddress = 0x0315;
+constexpr unsigned kAdapterErrorNoStation = 0x031A;
+constexpr unsigned kAdapterErrorVersion = 0x0330;
+// True when the telegram is an adapter's error answer (01 cmd 20 'E' '=' and four hex
+// digits); `number` is then its error number.
+bool AdapterErrorNumber(const Bytes& answer, unsigned& number);
 // The result an identify or configure answer means: daveResOK for a version string,
 // the result code of an "E=03xx" error, daveResAdapterVariant for anything else.
 int32_t AdapterAnswerResult(const Bytes& answer);
@@ -56,6 +65,9 @@ struct MpiPeer {
   uint8_t plcRef = 0;  // the PLC's connection reference, from its connect response
 };
 
+// What follows the connection request's function in the long form: a PG connection,
+// no routing, rack/slot byte 0. Gateways embed it too.
+Bytes ConnectBody();
 Bytes ConnectRequest(const MpiFormat& format, uint8_t plc);
 // Header, function and body of a telegram to the PLC (connection confirm, data,
 // acknowledgement, disconnect request).

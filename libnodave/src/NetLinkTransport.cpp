@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <string>
 
-#include "BusTelegrams.h"
 #include "Debug.h"
 #include "GatewaySocket.h"
+#include "MpiTelegram.h"
 #include "NetLinkFrame.h"
+#include "NetLinkTelegram.h"
 
 namespace nodave {
 namespace {
@@ -50,7 +51,7 @@ int32_t ReceiveTelegram(daveConnection* dc, Clock::time_point deadline, Bytes& p
       return TimedOut(sawForeign);
     }
     if (result == daveResOK) {
-      result = AdapterAnswerResult(payload);
+      result = NetLinkAnswerResult(payload);
     }
     if (result != daveResOK) {
       return result;
@@ -60,8 +61,8 @@ int32_t ReceiveTelegram(daveConnection* dc, Clock::time_point deadline, Bytes& p
     }
     if (!IsForeignBusTelegram(payload, PlcAddress(dc), static_cast<uint8_t>(di->localMPI))) {
       const uint8_t function = payload.size() > kFunctionAt ? payload[kFunctionAt] : 0;
-      const bool disconnect = payload[0] == kBusControl && (function == kBusDisconnectRequest ||
-                                                            function == kBusDisconnectConfirm);
+      const bool disconnect = payload[0] == kBusControl && (function == kMpiDisconnectRequest ||
+                                                            function == kMpiDisconnectConfirm);
       return disconnect ? daveResPlcConnectionsUsedUp : daveResOK;
     }
     DebugBytes(di, daveDebugPrintErrors, "NetLink-PRO skipped", payload.data(), payload.size());
@@ -88,13 +89,13 @@ void CloseRequest(daveInterface* di, const Bytes& payload) {
 
 int32_t NetLinkTransport::InitAdapter(daveInterface* di) const {
   GatewayResynchronise(di);
-  int32_t result = Send(di, AdapterConfiguration(di->speed, di->localMPI));
+  int32_t result = Send(di, NetLinkConfiguration(di->speed, di->localMPI));
   Bytes answer;
   if (result == daveResOK) {
     result = ReceiveNetLinkFrame(di, Deadline(di), answer);
   }
   if (result == daveResOK) {
-    result = AdapterAnswerResult(answer);
+    result = NetLinkAnswerResult(answer);
   }
   if (result != daveResOK) {
     DebugLine(di, daveDebugPrintErrors,
@@ -106,8 +107,8 @@ int32_t NetLinkTransport::InitAdapter(daveInterface* di) const {
 int32_t NetLinkTransport::Connect(daveConnection* dc) const {
   GatewayResynchronise(dc->iface);
   const Clock::time_point deadline = Deadline(dc->iface);
-  Bytes connect = Telegram(dc, kBusControl, kBusServiceConnect, 0, {kBusConnectRequest});
-  const Bytes body = BusConnectBody();
+  Bytes connect = Telegram(dc, kBusControl, kBusServiceConnect, 0, {kMpiConnectRequest});
+  const Bytes body = ConnectBody();
   connect.insert(connect.end(), body.begin(), body.end());
   Bytes answer;
   int32_t result = Request(dc, connect, deadline, answer);
@@ -122,7 +123,7 @@ int32_t NetLinkTransport::Connect(daveConnection* dc) const {
   DebugLine(dc->iface, daveDebugConnect,
             "NetLink-PRO connected, PLC reference " + std::to_string(reference));
   const Bytes confirm =
-      Telegram(dc, kBusControl, kBusServiceOther, reference, {kBusConnectConfirm, kConfirmStatus});
+      Telegram(dc, kBusControl, kBusServiceOther, reference, {kMpiConnectConfirm, kConfirmStatus});
   return Request(dc, confirm, deadline, answer);
 }
 
@@ -151,7 +152,7 @@ int32_t NetLinkTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadl
 void NetLinkTransport::Disconnect(daveConnection* dc) const {
   CloseRequest(dc->iface, kEndConnection);
   CloseRequest(dc->iface, Telegram(dc, kBusControl, kBusServiceOther, PlcReference(dc),
-                                   {kBusDisconnectRequest}));
+                                   {kMpiDisconnectRequest}));
 }
 
 void NetLinkTransport::DisconnectAdapter(daveInterface* di) const { CloseRequest(di, kEndAdapter); }

@@ -3,12 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "BusTelegrams.h"
 #include "GatewayFuzz.h"
+#include "MpiTelegram.h"
+#include "NetLinkTelegram.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const nodave::Bytes telegram(data, data + size);
-  nodave::AdapterAnswerResult(telegram);
+  nodave::NetLinkAnswerResult(telegram);
   nodave::IsForeignBusTelegram(telegram, 2, 0);
   FeedReceivePath(data, size, daveProtoNLPro);
   return 0;

@@ -4,18 +4,10 @@
 
 namespace nodave {
 
-// The telegrams of a PC adapter on the MPI bus, as the NetLink-PRO carries them over
-// TCP and as the IBH-Link's connect request embeds them. Pure functions over bytes.
-
-// Functions of a bus telegram (the byte after its header).
-constexpr uint8_t kBusConnectRequest = 0xE0;
-constexpr uint8_t kBusConnectResponse = 0xD0;
-constexpr uint8_t kBusConnectConfirm = 0x05;
-constexpr uint8_t kBusData = 0xF1;
-constexpr uint8_t kBusDataFragment = 0xF0;
-constexpr uint8_t kBusDataAcknowledge = 0xB0;
-constexpr uint8_t kBusDisconnectRequest = 0x80;
-constexpr uint8_t kBusDisconnectConfirm = 0xC0;
+// The MPI adapter's telegrams as the NetLink-PRO carries them over TCP: the bus
+// telegrams' functions and connect body are the serial adapters' (MpiTelegram.h);
+// the header's first byte, the configuration and the error answers are its own.
+// Pure functions over bytes.
 
 // The first byte of a bus telegram: control telegrams (connect, confirm, disconnect)
 // and telegrams carrying an S7 PDU.
@@ -29,10 +21,6 @@ constexpr size_t kBusHeaderSize = 6;
 // The PC's own connection reference.
 constexpr uint8_t kBusLocalReference = 0x14;
 
-// What follows the connect request's function: a PG connection, no routing, rack/slot
-// byte 0.
-Bytes BusConnectBody();
-
 // The 6-byte header: kind, 0x80 | station address, 0x80, service, destination and
 // source connection reference.
 Bytes BusHeader(uint8_t kind, uint8_t address, uint8_t service, uint8_t destination,
@@ -44,11 +32,11 @@ bool IsForeignBusTelegram(const Bytes& telegram, uint8_t address, uint8_t localA
 
 // The adapter's configuration telegram (01 03 02 ...) with the bus parameters of a
 // speed code and the adapter's own address on the bus.
-Bytes AdapterConfiguration(int32_t speed, int32_t localAddress);
+Bytes NetLinkConfiguration(int32_t speed, int32_t localAddress);
 
-// The result of an adapter's answer to one of its commands (01 cmd 20 ...): an error
+// The result of the adapter's answer to one of its commands (01 cmd 20 ...): an error
 // answer "E=xxxx" maps to the result code of its error number; anything else is
 // daveResOK.
-int32_t AdapterAnswerResult(const Bytes& answer);
+int32_t NetLinkAnswerResult(const Bytes& answer);
 
 }  // namespace nodave
