@@ -2,9 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,6 +16,7 @@
 #include "LiveSummary.h"
 #include "PluginFiles.h"
 #include "RecordFormat.h"
+#include "RecordOutput.h"
 #include "SettingsWriter.h"
 #include "StopSignal.h"
 #include "SummaryDisplay.h"
@@ -110,8 +108,7 @@ class THostRun final : public host::IHostSink {
   const uint64_t FStartMs;
   TTemporaryFile FTemporaryIni{".ini"};
   TPreparedSettings FSettings;
-  std::ofstream FFile;
-  std::ostream* FOut = &std::cout;
+  std::unique_ptr<TRecordOutput> FOutput;
   std::unique_ptr<TRecordColumns> FColumns;
   std::unique_ptr<IRecordWriter> FWriter;
   std::unique_ptr<TLiveSummary> FSummary;
@@ -169,13 +166,7 @@ void THostRun::Prepare() {
   }
 }
 
-void THostRun::OpenOutput() {
-  if (FOptions.OutputFile.empty()) return;
-  FFile.open(std::filesystem::u8path(FOptions.OutputFile), std::ios::binary | std::ios::app);
-  if (!FFile)
-    throw EHostStop(kExitFailure, "the output file " + FOptions.OutputFile + " cannot be written");
-  FOut = &FFile;
-}
+void THostRun::OpenOutput() { FOutput = std::make_unique<TRecordOutput>(FOptions.OutputFile); }
 
 void THostRun::MakeChannels() {
   const auto attemptMs =
@@ -218,7 +209,9 @@ void THostRun::Start(host::THostSession& session) {
   std::snprintf(version, sizeof version, "%.1f", static_cast<double>(info.ModuleVersion));
   Say(info.Description + " " + version + " at " + ChannelText(FOptions.Channel));
   FColumns = std::make_unique<TRecordColumns>(session.ParserItems(), FOptions.Packets);
-  FWriter = MakeRecordWriter(FOptions.Format, *FOut, FColumns->Columns());
+  FOutput->Write([this] {
+    FWriter = MakeRecordWriter(FOptions.Format, FOutput->Stream(), FColumns->Columns());
+  });
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
@@ -283,7 +276,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
     case THostEvent::TKind::Record:
       FSummary->NoteRecord(event.Source, event.Record, event.AtMs);
       if (FDisplay) FDisplay->Hide();
-      FWriter->Write(FColumns->CellsOf(event.Record));
+      FOutput->Write([this, &event] { FWriter->Write(FColumns->CellsOf(event.Record)); });
       if (FOptions.Count > 0 && FSummary->Records() >= FOptions.Count) FStop = kExitOk;
       break;
   }
