@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "Channel.h"
@@ -98,6 +99,8 @@ class THostRun final : public host::IHostSink {
   void Finish(host::THostSession& session, host::TPluginLibrary& library);
   void PumpMessages();
   void Handle(host::THostSession& session, THostEvent& event);
+  void ChannelOpened(host::THostSession& session, int32_t source);
+  void ChannelClosed(int32_t source);
   void CheckLimits(uint64_t nowMs);
   void ShowSummary(uint64_t nowMs);
   void Say(const std::string& line);
@@ -117,6 +120,10 @@ class THostRun final : public host::IHostSink {
   THostEventQueue FQueue;
   std::map<int32_t, std::unique_ptr<TChannel>> FChannels;
   std::map<int32_t, std::string> FLastFailure;
+  // The channels together are the plug-in's port: "PORT-OPEN" resets every engine,
+  // so it is sent once all of them are open, and when one closes all reopen.
+  std::set<int32_t> FOpenChannels;
+  bool FPortOpen = false;
   uint64_t FFirstOpenMs = 0;
   std::optional<TExitCode> FStop;
   std::string FStopMessage;
@@ -259,7 +266,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
       if (FFirstOpenMs == 0) FFirstOpenMs = NowMs();
       FSummary->NoteChannel(event.Source, true);
       Say(source + ": channel open");
-      session.Event("PORT-OPEN");
+      ChannelOpened(session, event.Source);
       break;
     case THostEvent::TKind::Received:
       session.ProcessData(event.Source, event.Bytes.data(), event.Bytes.size());
@@ -267,6 +274,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
     case THostEvent::TKind::Closed:
       FSummary->NoteChannel(event.Source, false);
       Say(source + ": channel closed (" + event.Reason + "), reconnecting");
+      ChannelClosed(event.Source);
       break;
     case THostEvent::TKind::OpenFailed:
       FLastFailure[event.Source] = event.Reason;
@@ -279,6 +287,24 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
       FOutput->Write([this, &event] { FWriter->Write(FColumns->CellsOf(event.Record)); });
       if (FOptions.Count > 0 && FSummary->Records() >= FOptions.Count) FStop = kExitOk;
       break;
+  }
+}
+
+void THostRun::ChannelOpened(host::THostSession& session, int32_t source) {
+  FOpenChannels.insert(source);
+  if (FPortOpen || FOpenChannels.size() < FChannels.size()) return;
+  FPortOpen = true;
+  session.Event("PORT-OPEN");
+}
+
+// Every engine connects anew after the next "PORT-OPEN"; the PLC takes a new
+// connection request only on a new connection, so every channel opens anew.
+void THostRun::ChannelClosed(int32_t source) {
+  FOpenChannels.erase(source);
+  if (!FPortOpen) return;
+  FPortOpen = false;
+  for (auto& channel : FChannels) {
+    if (channel.first != source) channel.second->Reopen();
   }
 }
 
