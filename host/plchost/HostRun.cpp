@@ -1,5 +1,6 @@
 #include "HostRun.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -35,6 +36,8 @@ constexpr uint8_t kStates = 0x03;
 constexpr uint32_t kLoopSliceMs = 100;
 constexpr uint32_t kLongestAttemptMs = 5000;
 constexpr uint64_t kSummaryPeriodMs = 500;
+// Time enough for every engine to take a "PORT-OPEN" reset on its next tick.
+constexpr uint64_t kResetGraceMs = 1000;
 
 // A run that ends with a message and an exit code.
 class EHostStop : public std::runtime_error {
@@ -121,9 +124,12 @@ class THostRun final : public host::IHostSink {
   std::map<int32_t, std::unique_ptr<TChannel>> FChannels;
   std::map<int32_t, std::string> FLastFailure;
   // The channels together are the plug-in's port: "PORT-OPEN" resets every engine,
-  // so it is sent once all of them are open, and when one closes all reopen.
+  // so it is sent once all of them are open, and when one closes all reopen. Until
+  // the engines have taken the reset, nothing they send reaches a new connection
+  // (the PLC takes nothing but a connection request there).
   std::set<int32_t> FOpenChannels;
   bool FPortOpen = false;
+  std::atomic<uint64_t> FSendsFromMs{0};
   uint64_t FFirstOpenMs = 0;
   std::optional<TExitCode> FStop;
   std::string FStopMessage;
@@ -294,6 +300,7 @@ void THostRun::ChannelOpened(host::THostSession& session, int32_t source) {
   FOpenChannels.insert(source);
   if (FPortOpen || FOpenChannels.size() < FChannels.size()) return;
   FPortOpen = true;
+  if (FSendsFromMs != 0) FSendsFromMs = NowMs() + kResetGraceMs;
   session.Event("PORT-OPEN");
 }
 
@@ -303,6 +310,7 @@ void THostRun::ChannelClosed(int32_t source) {
   FOpenChannels.erase(source);
   if (!FPortOpen) return;
   FPortOpen = false;
+  FSendsFromMs = UINT64_MAX;
   for (auto& channel : FChannels) {
     if (channel.first != source) channel.second->Reopen();
   }
@@ -356,7 +364,7 @@ void THostRun::Stop(TExitCode code, const std::string& message) {
 
 int32_t THostRun::SendBytes(int32_t clientId, const uint8_t* data, size_t length) {
   const auto found = FChannels.find(clientId);
-  if (found == FChannels.end()) return -1;
+  if (found == FChannels.end() || NowMs() < FSendsFromMs) return -1;
   FSummary->NoteSent(clientId, NowMs());
   return found->second->Send(data, length);
 }

@@ -108,17 +108,7 @@ host_usage() {
 
 # Counts the records of $1 that do not hold the PLC's values; with $2 = monotonic,
 # a counter that runs backwards is wrong too.
-wrong_records() {
-  awk -F, -v monotonic="${2:-}" '
-    NR == 1 { next }
-    {
-      bad = NF != 69 || $9 < last
-      for (k = 10; k <= 69 && !bad; k++) bad = $k != k - 6
-      if (monotonic) last = $9
-      if (bad) { wrong++; if (wrong <= 3) print "wrong record: " $0 > "/dev/stderr" }
-    }
-    END { print wrong + 0 }' "$1"
-}
+wrong_records() { awk -F, -v monotonic="${2:+1}" -f "$here/wrong_records.awk" "$1"; }
 
 # Faults injected and plchost's log lines of errors and channel failures.
 fault_count() { grep -c "^plcsim: fault $1:" "$sim_log"; }
