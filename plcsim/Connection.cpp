@@ -40,7 +40,7 @@ std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t
     }
     SessionStep step = session.OnPacket(packet, *length);
     if (!step.reply.empty()) {
-      const std::string ended = Answer(socket, step.reply, faults, peer);
+      std::string ended = Answer(socket, step.reply, faults, peer);
       if (!ended.empty()) {
         return ended;
       }

@@ -111,8 +111,7 @@ FaultPlan ParseFaultSpec(const std::string& spec) {
       } else if (parts.size() == 2) {
         rule.rate = Rate(item, parts[1]);
       } else {
-        throw FaultSpecError("\"" + item + "\" is neither " + name + ":RATE nor " + name +
-                             ":every:N");
+        throw FaultSpecError("\"" + item + "\" is neither KIND:RATE nor KIND:every:N");
       }
       plan.rules.push_back(rule);
     } else {

@@ -114,7 +114,10 @@ wrong_records() { awk -F, -v monotonic="${2:+1}" -f "$here/wrong_records.awk" "$
 fault_count() { grep -c "^plcsim: fault $1:" "$sim_log"; }
 failure_lines() { grep -cE '^\[error\]|channel closed' "$host_log"; }
 
-# Grows by at most 5 % and 1 MB over the first sample.
+# Descriptors: a sample may catch a connection being replaced, so two more than
+# the first sample pass; a leak per fault or restart shows as dozens more.
+descriptors_flat() { [ "$2" -le $(($1 + 2)) ]; }
+# Memory: grows by at most 5 % and 1 MB over the first sample.
 memory_flat() { [ "$2" -le $(($1 + $1 / 20 + 1024)) ]; }
 
 run_restarts() {
@@ -148,7 +151,7 @@ run_restarts() {
     "most connections open $most, descriptors $fds0 -> $fds1, memory $rss0 -> $rss1 kB"
   [ "$wrong" -eq 0 ] || fail "restarts: $wrong wrong records"
   [ "$most" -le 1 ] || fail "restarts: plcsim saw $most connections open at once"
-  [ "$fds1" -le "$fds0" ] || fail "restarts: descriptors grew from $fds0 to $fds1"
+  descriptors_flat "$fds0" "$fds1" || fail "restarts: descriptors grew from $fds0 to $fds1"
   memory_flat "$rss0" "$rss1" || fail "restarts: memory grew from $rss0 to $rss1 kB"
 }
 
@@ -181,7 +184,7 @@ run_fault() {
   [ "${most:-0}" -le 1 ] || fail "$kind: plcsim saw $most connections open at once"
   read -r fds0 rss0 <<<"$before"
   read -r fds1 rss1 <<<"$after"
-  [ "$fds1" -le "$fds0" ] || fail "$kind: descriptors grew from $fds0 to $fds1"
+  descriptors_flat "$fds0" "$fds1" || fail "$kind: descriptors grew from $fds0 to $fds1"
   memory_flat "$rss0" "$rss1" || fail "$kind: memory grew from $rss0 to $rss1 kB"
 }
 

@@ -45,7 +45,7 @@ TEST(FaultSpec, RefusesNonsenseWithTheItemNamed) {
   const std::vector<std::pair<std::string, std::string>> mistakes = {
       {"", "no fault"},
       {"seed:3", "no fault"},
-      {"drop", "neither drop:RATE"},
+      {"drop", "neither KIND:RATE"},
       {"drop:1.5", "not from 0 to 1"},
       {"drop:-0.1", "not from 0 to 1"},
       {"drop:x", "not from 0 to 1"},
