@@ -12,7 +12,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 minutes="${1:-10}"
 bin="${MOX_SOAK_BIN:-build/native/bin}"
-faults="${MOX_SOAK_FAULTS:-drop:0.002,garbage:0.001,truncate:0.001,reference:0.001,close:every:5000,seed:1}"
+faults="${MOX_SOAK_FAULTS:-drop:0.002,garbage:0.001,truncate:0.001,reference:0.001,close:every:20000,seed:1}"
 sources=10
 sample_seconds=10
 chaos=tests/chaos

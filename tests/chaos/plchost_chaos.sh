@@ -62,14 +62,25 @@ sim_runs=0
 # The most connections plcsim saw open at once in its log $1.
 max_open() { sed -n 's/.* connected (\([0-9]*\) open)$/\1/p' "$1" | sort -n | tail -n 1; }
 
-# Starts plchost on plcsim's port, records as CSV into $records.
+# Starts plchost on plcsim's port with $1 data sources (default 1), records as CSV
+# into $records.
 host_start() {
+  local sources=() id
+  for ((id = 1; id <= ${1:-1}; id++)); do sources+=(--source "$id;PLC$id;PLC $id"); done
   records="$work/records.$((++host_runs)).csv"
   host_log="$work/plchost.$host_runs.log"
   "${emulator[@]}" "$plchost" --no-summary --plc "127.0.0.1:$sim_port" --protocol isotcp \
-    --requests "$here/chaos-values.xml" --format csv --output "$records" \
+    --requests "$here/chaos-values.xml" "${sources[@]}" --format csv --output "$records" \
     --connect-timeout 60 --answer-timeout 0 2>"$host_log" &
   host_pid=$!
+}
+
+# The fewest records of one data source in $records.
+fewest_per_source() {
+  awk -F, -v sources="$1" 'NR > 1 { n[$2]++ }
+    END { least = length(n) < sources ? 0 : -1
+          for (s in n) if (least < 0 || n[s] < least) least = n[s]
+          print least }' "$records"
 }
 host_runs=0
 
@@ -114,9 +125,10 @@ wrong_records() { awk -F, -v monotonic="${2:+1}" -f "$here/wrong_records.awk" "$
 fault_count() { grep -c "^plcsim: fault $1:" "$sim_log"; }
 failure_lines() { grep -cE '^\[error\]|channel closed' "$host_log"; }
 
-# Descriptors: a sample may catch a connection being replaced, so two more than
-# the first sample pass; a leak per fault or restart shows as dozens more.
-descriptors_flat() { [ "$2" -le $(($1 + 2)) ]; }
+# Descriptors: a sample may catch the connections of a data source being replaced,
+# so two more per source ($3, default 1) than the first sample pass; a leak per
+# fault or restart shows as dozens more.
+descriptors_flat() { [ "$2" -le $(($1 + 2 * ${3:-1})) ]; }
 # Memory: grows by at most 5 % and 1 MB over the first sample.
 memory_flat() { [ "$2" -le $(($1 + $1 / 20 + 1024)) ]; }
 
@@ -156,11 +168,13 @@ run_restarts() {
 }
 
 # One run of plcsim --faults "$2": until $3 records have arrived after the first,
-# which is bounded by resume_bound per fault that closes the channel.
+# which is bounded by resume_bound per fault that closes the channel. With $4 data
+# sources (default 1) every one must deliver, and plcsim may see one connection
+# open per source; their counters interleave, so only one checks its order.
 run_fault() {
-  local kind="$1" spec="$2" wanted="$3"
+  local kind="$1" spec="$2" wanted="$3" sources="${4:-1}"
   sim_start 0 --faults "$spec" || { fail "plcsim --faults $spec did not start"; return; }
-  host_start
+  host_start "$sources"
   local before after bound=$((resume_bound * 2))
   wait_records 1 "$resume_bound" || fail "$kind: no first record: $(tail -n 3 "$host_log")"
   before=$(host_usage)
@@ -169,36 +183,40 @@ run_fault() {
   host_stop
   kill "$sim_pid" && wait "$sim_pid" 2>/dev/null
   sim_pid=""
-  local injected wrong checked logged most
+  local injected wrong checked logged most fewest
   injected=$(fault_count "$kind")
   checked=$(record_count)
-  wrong=$(wrong_records "$records" monotonic)
+  wrong=$(wrong_records "$records" "$([ "$sources" -eq 1 ] && echo monotonic)")
   logged=$(failure_lines)
   most=$(max_open "$sim_log")
-  echo "fault $kind ($spec): injected $injected, records $checked, wrong $wrong," \
-    "plchost failure lines $logged, most connections open $most," \
-    "descriptors/memory (kB) $before -> $after"
+  fewest=$(fewest_per_source "$sources")
+  echo "fault $kind ($spec, $sources data sources): injected $injected, records $checked," \
+    "wrong $wrong, fewest of one source $fewest, plchost failure lines $logged," \
+    "most connections open $most, descriptors/memory (kB) $before -> $after"
   [ "$injected" -gt 0 ] || fail "$kind: no fault injected"
   [ "$wrong" -eq 0 ] || fail "$kind: $wrong wrong records"
   [ "$logged" -gt 0 ] || fail "$kind: plchost logged no failure"
-  [ "${most:-0}" -le 1 ] || fail "$kind: plcsim saw $most connections open at once"
+  [ "${most:-0}" -le "$sources" ] || fail "$kind: plcsim saw $most connections open at once"
+  [ "$fewest" -gt 0 ] || fail "$kind: a data source delivered no record"
   read -r fds0 rss0 <<<"$before"
   read -r fds1 rss1 <<<"$after"
-  descriptors_flat "$fds0" "$fds1" || fail "$kind: descriptors grew from $fds0 to $fds1"
+  descriptors_flat "$fds0" "$fds1" "$sources" || fail "$kind: descriptors grew from $fds0 to $fds1"
   memory_flat "$rss0" "$rss1" || fail "$kind: memory grew from $rss0 to $rss1 kB"
 }
 
 run_faults() {
   # About 30 answers a second: a fault every 7th is four a second. Closing the
   # connection costs the plug-in's pause after a reopened channel, so those are rarer.
-  run_fault drop "drop:every:7" 150
-  run_fault delay "delay:every:7,delay-ms:1000" 100
-  run_fault truncate "truncate:every:7" 150
-  run_fault length "length:every:7" 150
-  run_fault garbage "garbage:every:7" 150
-  run_fault reference "reference:every:7" 150
-  run_fault close "close:every:150" 300
-  run_fault refuse "close:every:150,refuse:every:2" 300
+  run_fault drop "drop:every:7" 80
+  run_fault delay "delay:every:7,delay-ms:1000" 60
+  run_fault truncate "truncate:every:7" 80
+  run_fault length "length:every:7" 80
+  run_fault garbage "garbage:every:7" 80
+  run_fault reference "reference:every:7" 80
+  run_fault close "close:every:150" 200
+  run_fault refuse "close:every:150,refuse:every:2" 200
+  # A channel that closes makes every channel open anew, once, for all engines.
+  run_fault close "close:every:400" 400 3
 }
 
 if [ -z "$plcsim" ] || [ ! -x "$plcsim" ]; then
