@@ -18,7 +18,9 @@ namespace {
 
 constexpr int kAttempts = 1000;
 constexpr int kBoundMs = 5000;
-constexpr int32_t kShortTimeoutUs = 20000;
+// A silent PLC costs the whole time-out; a refusal ends the wait at once.
+constexpr int32_t kSilenceTimeoutUs = 20000;
+constexpr int32_t kRefusalTimeoutUs = 5000000;
 
 enum class Refusal { kDisconnect, kClose, kSilence };
 
@@ -78,7 +80,7 @@ TEST(FailedConnects, AThousandRefusedConnectsEachFailAndLeaveNothingBehind) {
     ASSERT_GT(socket, 0) << attempt;
     daveInterface* di = daveNewInterface(daveOSserialType{socket, socket}, "IF1", 0,
                                          daveProtoISOTCP, daveSpeed187k);
-    di->timeout = kShortTimeoutUs;
+    di->timeout = RefusalOf(attempt) == Refusal::kSilence ? kSilenceTimeoutUs : kRefusalTimeoutUs;
     daveConnection* dc = daveNewConnection(di, 2, 0, 2);
     const int32_t result = daveConnectPLC(dc);
     refused += result == daveResConnectionRefused ? 1 : 0;
