@@ -119,7 +119,12 @@ host_usage() {
 
 # Counts the records of $1 that do not hold the PLC's values; with $2 = monotonic,
 # a counter that runs backwards is wrong too.
-wrong_records() { awk -F, -v monotonic="${2:+1}" -f "$here/wrong_records.awk" "$1"; }
+# A line that a stop cut short (no line end yet) is not a record.
+wrong_records() {
+  local lines
+  lines=$(wc -l <"$1")
+  head -n "$lines" "$1" | awk -F, -v monotonic="${2:+1}" -f "$here/wrong_records.awk"
+}
 
 # Faults injected and plchost's log lines of errors and channel failures.
 fault_count() { grep -c "^plcsim: fault $1:" "$sim_log"; }
