@@ -89,7 +89,9 @@ host_stop() {
   wait "$host_pid"
   local code=$?
   host_pid=""
-  [ "$code" -eq 0 ] || fail "plchost ended with $code: $(tail -n 3 "$host_log")"
+  # Under wine the signal ends the Windows program at once, without its own stop.
+  [ "$code" -eq 0 ] || [ "${#emulator[@]}" -gt 0 ] ||
+    fail "plchost ended with $code: $(tail -n 3 "$host_log")"
 }
 
 record_count() {
