@@ -8,7 +8,7 @@ namespace {
 
 const char* const kUsageHead =
     "usage: plcsim [--protocol NAME] [--port N] [--bind ADDR] [--pdu 240|480|960]\n"
-    "              [--address N] [--baud N] [--pty] [--config FILE] [--quiet]\n"
+    "              [--address N] [--baud N] [--pty] [--config FILE] [--faults SPEC] [--quiet]\n"
     "  --protocol NAME  what the simulator is (default iso: an S7 CPU over ISO-on-TCP):\n";
 const char* const kUsageTail =
     "  --port N       TCP port to listen on (default 10102, a gateway's own port for a\n"
@@ -21,7 +21,17 @@ const char* const kUsageTail =
     "  --baud N       simulate a serial line of N baud, 11 bits a character (default: none)\n"
     "  --pty          also serve a serial personality on a pseudo-terminal (path printed)\n"
     "  --config FILE  memory description (default: the built-in demo memory)\n"
-    "  --quiet        no line per connection\n";
+    "  --quiet        no line per connection\n"
+    "  --faults SPEC  inject faults into the ISO-on-TCP answers, each logged by its name;\n"
+    "                 SPEC is a comma-separated list of KIND:RATE (a probability from\n"
+    "                 0 to 1 per answer) or KIND:every:N (every N-th answer), in order of\n"
+    "                 precedence, and of delay-ms:N (default 5000) and seed:N (default 1).\n"
+    "                 KIND: drop (answer not sent), delay (answer sent after delay-ms),\n"
+    "                 truncate (first half sent), length (S7 data length one too long),\n"
+    "                 garbage (random bytes instead), reference (the previous job's\n"
+    "                 reference), close (connection closed instead of answering), refuse\n"
+    "                 (new connection closed at once; counted per connection).\n"
+    "                 Example: --faults drop:0.1,close:every:50,seed:7\n";
 
 unsigned long WholeNumber(const std::string& option, const std::string& text, unsigned long max) {
   char* end = nullptr;
@@ -54,7 +64,7 @@ void SetProtocol(const std::string& name, CommandLine& result) {
 
 bool TakesValue(const std::string& option) {
   for (const char* name :
-       {"--port", "--bind", "--pdu", "--config", "--protocol", "--address", "--baud"}) {
+       {"--port", "--bind", "--pdu", "--config", "--protocol", "--address", "--baud", "--faults"}) {
     if (option == name) {
       return true;
     }
@@ -62,10 +72,21 @@ bool TakesValue(const std::string& option) {
   return false;
 }
 
+FaultPlan Faults(const std::string& spec) {
+  try {
+    return ParseFaultSpec(spec);
+  } catch (const FaultSpecError& error) {
+    throw UsageError(std::string("--faults: ") + error.what());
+  }
+}
+
 void Check(const CommandLine& result) {
   const PersonalityKind* kind = result.server.personality;
   if (result.pty && (kind == nullptr || !kind->serial)) {
     throw UsageError("--pty needs a serial --protocol");
+  }
+  if (!result.server.faults.rules.empty() && kind != nullptr) {
+    throw UsageError("--faults applies to ISO-on-TCP (--protocol iso) only");
   }
 }
 
@@ -116,6 +137,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       result.server.plcAddress = static_cast<uint8_t>(WholeNumber(option, value, 126));
     } else if (option == "--baud") {
       result.server.baud = static_cast<uint32_t>(WholeNumber(option, value, 4000000));
+    } else if (option == "--faults") {
+      result.server.faults = Faults(value);
     } else {
       result.configPath = value;
     }

@@ -5,7 +5,26 @@
 
 namespace plcsim {
 
-std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t offeredPdu) {
+namespace {
+
+// Sends an answer as the fault plan wants it; an empty result to go on, or why the
+// connection ends.
+std::string Answer(TcpSocket& socket, Bytes& reply, FaultInjector* faults,
+                   const std::string& peer) {
+  const FaultOutcome outcome = faults != nullptr ? faults->OnAnswer(reply, peer) : FaultOutcome{};
+  if (outcome.delayMs > 0 && !faults->Wait(outcome.delayMs)) {
+    return "stopped";
+  }
+  if (outcome.send && !socket.WriteAll(reply.data(), reply.size())) {
+    return "answer not sent";
+  }
+  return outcome.close ? std::string("fault close") : std::string();
+}
+
+}  // namespace
+
+std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t offeredPdu,
+                            FaultInjector* faults, const std::string& peer) {
   IsoSession session(memory, offeredPdu);
   uint8_t packet[kMaxPacketSize];
   for (;;) {
@@ -19,9 +38,12 @@ std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t
     if (!socket.ReadExact(packet + kTpktHeaderSize, *length - kTpktHeaderSize)) {
       return "packet cut short";
     }
-    const SessionStep step = session.OnPacket(packet, *length);
-    if (!step.reply.empty() && !socket.WriteAll(step.reply.data(), step.reply.size())) {
-      return "answer not sent";
+    SessionStep step = session.OnPacket(packet, *length);
+    if (!step.reply.empty()) {
+      std::string ended = Answer(socket, step.reply, faults, peer);
+      if (!ended.empty()) {
+        return ended;
+      }
     }
     if (!step.closeReason.empty()) {
       return step.closeReason;

@@ -8,7 +8,12 @@
 namespace plcsim {
 
 PlcServer::PlcServer(const PlcMemory& memory, ServerOptions options, LogFunction log)
-    : memory_(memory), options_(std::move(options)), log_(std::move(log)) {}
+    : memory_(memory), options_(std::move(options)), log_(std::move(log)) {
+  if (!options_.faults.rules.empty()) {
+    faults_ = std::make_unique<FaultInjector>(options_.faults,
+                                              [this](const std::string& line) { Log(line); });
+  }
+}
 
 PlcServer::~PlcServer() { Stop(); }
 
@@ -22,6 +27,9 @@ void PlcServer::Stop() {
     return;
   }
   wake_.Raise();
+  if (faults_) {
+    faults_->Stop();
+  }
   acceptThread_.join();
   listener_ = TcpSocket();  // refuses clients still waiting to be accepted
   std::list<std::unique_ptr<Client>> clients;
@@ -58,6 +66,9 @@ void PlcServer::AcceptLoop() {
 }
 
 void PlcServer::Admit(TcpSocket socket, const std::string& peer) {
+  if (faults_ && faults_->RefuseConnection(peer)) {
+    return;
+  }
   std::lock_guard<std::mutex> lock(clientsMutex_);
   if (clients_.size() >= options_.maxClients) {
     Log(peer + " refused: " + std::to_string(options_.maxClients) + " clients connected");
@@ -68,21 +79,21 @@ void PlcServer::Admit(TcpSocket socket, const std::string& peer) {
   client->peer = peer;
   Client& admitted = *client;
   clients_.push_back(std::move(client));
+  Log(peer + " connected (" + std::to_string(OpenClients()) + " open)");
   admitted.thread = std::thread([this, &admitted] { Serve(admitted); });
 }
 
 void PlcServer::Serve(Client& client) {
-  Log(client.peer + " connected");
-  const std::string reason = ServeClient(client.socket);
+  const std::string reason = ServeClient(client.socket, client.peer);
   // The socket itself is closed when the thread is joined; Stop may still shut it down.
   client.socket.Shutdown();
   Log(client.peer + " disconnected: " + reason);
   client.finished = true;
 }
 
-std::string PlcServer::ServeClient(TcpSocket& socket) {
+std::string PlcServer::ServeClient(TcpSocket& socket, const std::string& peer) {
   if (options_.personality == nullptr) {
-    return ServeConnection(socket, memory_, options_.pdu);
+    return ServeConnection(socket, memory_, options_.pdu, faults_.get(), peer);
   }
   const std::unique_ptr<LinePersonality> personality =
       options_.personality->make(PersonalitySettings{&memory_, options_.plcAddress});
@@ -100,6 +111,14 @@ void PlcServer::JoinFinished() {
       ++client;
     }
   }
+}
+
+size_t PlcServer::OpenClients() const {
+  size_t open = 0;
+  for (const auto& client : clients_) {
+    open += !client->finished && !client->socket.PeerClosed() ? 1 : 0;
+  }
+  return open;
 }
 
 void PlcServer::Log(const std::string& line) {

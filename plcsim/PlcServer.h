@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "Faults.h"
 #include "LinePersonality.h"
 #include "PlcMemory.h"
 #include "SocketIo.h"
@@ -26,6 +27,7 @@ struct ServerOptions {
   const PersonalityKind* personality = nullptr;
   uint8_t plcAddress = 2;  // the PLC's bus address behind an adapter or gateway
   uint32_t baud = 0;       // a serial line's simulated speed; 0 for none
+  FaultPlan faults;        // injected into ISO-on-TCP answers; no rules for none
 };
 
 using LogFunction = std::function<void(const std::string&)>;
@@ -34,8 +36,8 @@ using LogFunction = std::function<void(const std::string&)>;
 // from `memory`, which must outlive it, over ISO-on-TCP or as a personality.
 class PlcServer {
  public:
-  // `log` receives one line per event (connections, errors); it is called from
-  // several threads, one at a time.
+  // `log` receives one line per event (connections with the number open, faults
+  // injected, errors); it is called from several threads, one at a time.
   PlcServer(const PlcMemory& memory, ServerOptions options, LogFunction log);
   ~PlcServer();
   PlcServer(const PlcServer&) = delete;
@@ -60,8 +62,10 @@ class PlcServer {
   void AcceptLoop();
   void Admit(TcpSocket socket, const std::string& peer);
   void Serve(Client& client);
-  std::string ServeClient(TcpSocket& socket);
+  std::string ServeClient(TcpSocket& socket, const std::string& peer);
   void JoinFinished();
+  // Clients served whose peer has not closed; the caller holds clientsMutex_.
+  size_t OpenClients() const;
   void Log(const std::string& line);
 
   const PlcMemory& memory_;
@@ -73,6 +77,7 @@ class PlcServer {
   std::thread acceptThread_;
   std::mutex clientsMutex_;
   std::list<std::unique_ptr<Client>> clients_;
+  std::unique_ptr<FaultInjector> faults_;
 };
 
 }  // namespace plcsim

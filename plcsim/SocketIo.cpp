@@ -194,6 +194,11 @@ void TcpSocket::SetReceiveTimeout(std::chrono::milliseconds timeout) {
   setsockopt(handle_, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value);
 }
 
+bool TcpSocket::PeerClosed() const {
+  pollfd wait{handle_, POLLRDHUP, 0};
+  return poll(&wait, 1, 0) > 0 && (wait.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
 void TcpSocket::Shutdown() { shutdown(handle_, SHUT_RDWR); }
 
 WakeSignal::WakeSignal() {

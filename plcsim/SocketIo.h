@@ -44,6 +44,8 @@ class TcpSocket : public ByteStream {
   // Drops what arrives until the peer closes; false on time-out or failure.
   bool WaitForClose();
   void SetReceiveTimeout(std::chrono::milliseconds timeout);
+  // Whether the peer has closed its end (or the socket failed), without reading.
+  bool PeerClosed() const;
   // Ends both directions; a thread blocked reading this socket returns.
   void Shutdown();
 

@@ -58,6 +58,7 @@ bool TChannel::Open() {
     std::unique_ptr<IChannelLink> link = FOpener(error);
     if (link) {
       FSendFailed = false;
+      FReopen = false;
       std::lock_guard<std::mutex> guard(FLock);
       FLink = std::move(link);
       return !FStopping;
@@ -74,8 +75,8 @@ void TChannel::Read(IChannelLink& link) {
   while (!FStopping) {
     std::string error;
     const int received = link.Receive(buffer.data(), buffer.size(), kReadSliceMs, error);
-    if (received < 0 || FSendFailed) {
-      Drop(received < 0 ? error : "sending failed");
+    if (received < 0 || FSendFailed || FReopen) {
+      Drop(received < 0 ? error : FSendFailed ? "sending failed" : "reopened");
       return;
     }
     if (received == 0) continue;

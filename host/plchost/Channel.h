@@ -40,6 +40,10 @@ class TChannel {
   // Closes the link and ends the reader thread; no event follows.
   void Stop();
 
+  // Closes the open link, if any, so that the reader opens a new one (after the
+  // usual pause); any thread.
+  void Reopen() { FReopen = true; }
+
   // Sends on the open link; any thread. 0 when sent, -1 when the channel is
   // not open or the send failed (the reader then reopens the link).
   int32_t Send(const uint8_t* data, size_t length);
@@ -63,6 +67,7 @@ class TChannel {
   std::shared_ptr<IChannelLink> FLink;
   std::atomic<bool> FStopping{false};
   std::atomic<bool> FSendFailed{false};
+  std::atomic<bool> FReopen{false};
 };
 
 }  // namespace plchost

@@ -1,13 +1,12 @@
 #include "HostRun.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "Channel.h"
@@ -19,6 +18,7 @@
 #include "LiveSummary.h"
 #include "PluginFiles.h"
 #include "RecordFormat.h"
+#include "RecordOutput.h"
 #include "SettingsWriter.h"
 #include "StopSignal.h"
 #include "SummaryDisplay.h"
@@ -36,6 +36,8 @@ constexpr uint8_t kStates = 0x03;
 constexpr uint32_t kLoopSliceMs = 100;
 constexpr uint32_t kLongestAttemptMs = 5000;
 constexpr uint64_t kSummaryPeriodMs = 500;
+// Time enough for every engine to take a "PORT-OPEN" reset on its next tick.
+constexpr uint64_t kResetGraceMs = 1000;
 
 // A run that ends with a message and an exit code.
 class EHostStop : public std::runtime_error {
@@ -100,6 +102,8 @@ class THostRun final : public host::IHostSink {
   void Finish(host::THostSession& session, host::TPluginLibrary& library);
   void PumpMessages();
   void Handle(host::THostSession& session, THostEvent& event);
+  void ChannelOpened(host::THostSession& session, int32_t source);
+  void ChannelClosed(int32_t source);
   void CheckLimits(uint64_t nowMs);
   void ShowSummary(uint64_t nowMs);
   void Say(const std::string& line);
@@ -111,8 +115,7 @@ class THostRun final : public host::IHostSink {
   TTemporaryFile FTemporaryIni{".ini"};
   TPreparedSettings FSettings;
   TChannelOptions FChannel;  // the channel with its port resolved
-  std::ofstream FFile;
-  std::ostream* FOut = &std::cout;
+  std::unique_ptr<TRecordOutput> FOutput;
   std::unique_ptr<TRecordColumns> FColumns;
   std::unique_ptr<IRecordWriter> FWriter;
   std::unique_ptr<TLiveSummary> FSummary;
@@ -121,6 +124,13 @@ class THostRun final : public host::IHostSink {
   THostEventQueue FQueue;
   std::map<int32_t, std::unique_ptr<TChannel>> FChannels;
   std::map<int32_t, std::string> FLastFailure;
+  // The channels together are the plug-in's port: "PORT-OPEN" resets every engine,
+  // so it is sent once all of them are open, and when one closes all reopen. Until
+  // the engines have taken the reset, nothing they send reaches a new connection
+  // (the PLC takes nothing but a connection request there).
+  std::set<int32_t> FOpenChannels;
+  bool FPortOpen = false;
+  std::atomic<uint64_t> FSendsFromMs{0};
   uint64_t FFirstOpenMs = 0;
   std::optional<TExitCode> FStop;
   std::string FStopMessage;
@@ -171,13 +181,7 @@ void THostRun::Prepare() {
   }
 }
 
-void THostRun::OpenOutput() {
-  if (FOptions.OutputFile.empty()) return;
-  FFile.open(std::filesystem::u8path(FOptions.OutputFile), std::ios::binary | std::ios::app);
-  if (!FFile)
-    throw EHostStop(kExitFailure, "the output file " + FOptions.OutputFile + " cannot be written");
-  FOut = &FFile;
-}
+void THostRun::OpenOutput() { FOutput = std::make_unique<TRecordOutput>(FOptions.OutputFile); }
 
 void THostRun::MakeChannels() {
   if (FOptions.Channel.Kind == TChannelKind::None) return;
@@ -223,7 +227,9 @@ void THostRun::Start(host::THostSession& session) {
   std::snprintf(version, sizeof version, "%.1f", static_cast<double>(info.ModuleVersion));
   Say(info.Description + " " + version + " at " + ChannelText(FChannel));
   FColumns = std::make_unique<TRecordColumns>(session.ParserItems(), FOptions.Packets);
-  FWriter = MakeRecordWriter(FOptions.Format, *FOut, FColumns->Columns());
+  FOutput->Write([this] {
+    FWriter = MakeRecordWriter(FOptions.Format, FOutput->Stream(), FColumns->Columns());
+  });
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
@@ -271,7 +277,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
       if (FFirstOpenMs == 0) FFirstOpenMs = NowMs();
       FSummary->NoteChannel(event.Source, true);
       Say(source + ": channel open");
-      session.Event("PORT-OPEN");
+      ChannelOpened(session, event.Source);
       break;
     case THostEvent::TKind::Received:
       session.ProcessData(event.Source, event.Bytes.data(), event.Bytes.size());
@@ -279,6 +285,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
     case THostEvent::TKind::Closed:
       FSummary->NoteChannel(event.Source, false);
       Say(source + ": channel closed (" + event.Reason + "), reconnecting");
+      ChannelClosed(event.Source);
       break;
     case THostEvent::TKind::OpenFailed:
       FLastFailure[event.Source] = event.Reason;
@@ -288,9 +295,29 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
     case THostEvent::TKind::Record:
       FSummary->NoteRecord(event.Source, event.Record, event.AtMs);
       if (FDisplay) FDisplay->Hide();
-      FWriter->Write(FColumns->CellsOf(event.Record));
+      FOutput->Write([this, &event] { FWriter->Write(FColumns->CellsOf(event.Record)); });
       if (FOptions.Count > 0 && FSummary->Records() >= FOptions.Count) FStop = kExitOk;
       break;
+  }
+}
+
+void THostRun::ChannelOpened(host::THostSession& session, int32_t source) {
+  FOpenChannels.insert(source);
+  if (FPortOpen || FOpenChannels.size() < FChannels.size()) return;
+  FPortOpen = true;
+  if (FSendsFromMs != 0) FSendsFromMs = NowMs() + kResetGraceMs;
+  session.Event("PORT-OPEN");
+}
+
+// Every engine connects anew after the next "PORT-OPEN"; the PLC takes a new
+// connection request only on a new connection, so every channel opens anew.
+void THostRun::ChannelClosed(int32_t source) {
+  FOpenChannels.erase(source);
+  if (!FPortOpen) return;
+  FPortOpen = false;
+  FSendsFromMs = UINT64_MAX;
+  for (auto& channel : FChannels) {
+    if (channel.first != source) channel.second->Reopen();
   }
 }
 
@@ -341,7 +368,7 @@ void THostRun::Stop(TExitCode code, const std::string& message) {
 
 int32_t THostRun::SendBytes(int32_t clientId, const uint8_t* data, size_t length) {
   const auto found = FChannels.find(clientId);
-  if (found == FChannels.end()) return -1;
+  if (found == FChannels.end() || NowMs() < FSendsFromMs) return -1;
   FSummary->NoteSent(clientId, NowMs());
   return found->second->Send(data, length);
 }

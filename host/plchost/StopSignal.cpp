@@ -23,6 +23,11 @@ extern "C" void OnStopSignal(int signal) {
 void InstallStopSignals() {
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
+#ifdef SIGPIPE
+  // A closed pipe on the output is a write error that plchost reports, not an end
+  // without a word.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 bool StopRequested() { return gStopRequested != 0; }

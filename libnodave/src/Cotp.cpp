@@ -41,8 +41,12 @@ int32_t GrantedTpduSize(const Bytes& tpdu, size_t headerSize, int32_t& tpduSize)
       return daveResCannotEvaluatePDU;
     }
     if (tpdu[at] == kTpduSizeParameter) {
+      // The length first: a size parameter without its byte may end the unit.
+      if (tpdu[at + 1] != 1) {
+        return daveResCannotEvaluatePDU;
+      }
       const uint8_t code = tpdu[at + 2];
-      if (tpdu[at + 1] != 1 || code < kSmallestSizeCode || code > kLargestSizeCode) {
+      if (code < kSmallestSizeCode || code > kLargestSizeCode) {
         return daveResCannotEvaluatePDU;
       }
       tpduSize = 1 << code;

@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "platform/Charset.h"
-#include "platform/CodePage.h"
 #include "settings/TWtranslFiles.h"
 #include "settings/TWtranslLngReader.h"
 #include "threads/moxTimerEx.h"
@@ -15,11 +14,6 @@ TWtranslOptions InitialOptions(uint32_t locale) {
   options.CodePage = platform::SystemCodePage();
   options.Locale = locale;
   return options;
-}
-
-std::u16string DecodeTranslation(const std::string& text, const TWtranslOptions& options) {
-  if (options.FileEncoding == TWtranslOptions::EncodingUtf8) return platform::Utf8ToWide(text);
-  return platform::CodePageToWide(options.CodePage, text);
 }
 
 }  // namespace

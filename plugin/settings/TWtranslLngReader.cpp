@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "platform/Charset.h"
+#include "platform/CodePage.h"
+
 #include "settings/TWtranslText.h"
 
 namespace {
@@ -66,4 +69,9 @@ TWtranslLanguagesSection ReadLanguagesSection(std::string_view content) {
     if (!key.empty() && key.front() == '$' && !value.empty()) section.NamesLanguages = true;
   });
   return section;
+}
+
+std::u16string DecodeTranslation(const std::string& text, const TWtranslOptions& options) {
+  if (options.FileEncoding == TWtranslOptions::EncodingUtf8) return platform::Utf8ToWide(text);
+  return platform::CodePageToWide(options.CodePage, text);
 }

@@ -31,3 +31,6 @@ struct TWtranslLanguagesSection {
 };
 
 TWtranslLanguagesSection ReadLanguagesSection(std::string_view content);
+
+// A translation's text as the file's directives encode it: UTF-8, or the code page.
+std::u16string DecodeTranslation(const std::string& text, const TWtranslOptions& options);

@@ -98,6 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadConfirm{"parameter longer than the header",
                    Tpkt({0x09, 0xD0, 0x00, 0x01, 0x00, 0x01, 0x00, 0xC0, 0x05, 0x0A}),
                    daveResCannotEvaluatePDU},
+        // Found by fuzzing: the size was read before its length was checked.
+        BadConfirm{"transport unit size parameter without its byte, ending the unit",
+                   Tpkt({0x08, 0xD0, 0x00, 0x01, 0x00, 0x01, 0x00, 0xC0, 0x00}),
+                   daveResCannotEvaluatePDU},
         BadConfirm{"transport unit size out of range",
                    Tpkt({0x09, 0xD0, 0x00, 0x01, 0x00, 0x01, 0x00, 0xC0, 0x01, 0x03}),
                    daveResCannotEvaluatePDU},

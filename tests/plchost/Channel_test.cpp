@@ -168,4 +168,29 @@ TEST_F(ChannelFixture, StopsPromptlyWhilePausing) {
   EXPECT_EQ(Seen[0].Reason, "refused");
 }
 
+TEST_F(ChannelFixture, ReopenClosesTheOpenConnectionAndOpensANewOne) {
+  int connections = 0;
+  int closedByHost = 0;
+  platform::ListenerEvents events;
+  events.connected = [&](platform::ClientId) { ++connections; };
+  events.closed = [&](platform::ClientId) { ++closedByHost; };
+  platform::TcpListener listener(events);
+  ASSERT_TRUE(listener.Listen("127.0.0.1", 0));
+  plchost::TChannel channel(Opener(listener.Port()), plchost::TBackoff(10, 40), Events());
+  channel.Reopen();  // nothing open yet: the first connection stays
+  channel.Start();
+  ASSERT_TRUE(WaitUntil([&] { return Count(Kind::Opened) >= 1 && connections >= 1; }));
+  channel.Reopen();
+  ASSERT_TRUE(WaitUntil([&] { return Count(Kind::Opened) >= 2 && connections >= 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return closedByHost >= 1; }));
+  channel.Stop();
+
+  ASSERT_GE(Seen.size(), 3u);
+  EXPECT_EQ(Seen[0].Kind, Kind::Opened);
+  EXPECT_EQ(Seen[1].Kind, Kind::Closed);
+  EXPECT_EQ(Seen[1].Reason, "reopened");
+  EXPECT_EQ(Seen[2].Kind, Kind::Opened);
+  EXPECT_EQ(connections, 2);
+}
+
 }  // namespace

@@ -101,12 +101,42 @@ expect_exit() {
   ran=$((ran + 1))
 }
 
+# Records that cannot be written end plchost with exit code 1 and a message
+# (native: the output's failures are the system's own): a full disk, a closed
+# pipe, the output file removed while plchost writes it.
+expect_output_failures() {
+  local plc=(--plc "127.0.0.1:$PLCSIM_PORT" --protocol isotcp --requests "$tree" --format csv)
+  local message code out
+  message=$(host "${plc[@]}" --count 5 --output /dev/full 2>&1 >/dev/null)
+  code=$?
+  [ "$code" -eq 1 ] && grep -q 'records cannot be written to /dev/full' <<<"$message" ||
+    fail "full disk: exit $code: $message"
+  host "${plc[@]}" --count 500 2>/dev/null | head -n 1 >/dev/null
+  code=${PIPESTATUS[0]}
+  [ "$code" -eq 1 ] || fail "closed pipe: exit $code"
+  out=$(mktemp -d)
+  host "${plc[@]}" --duration 60 --output "$out/records.csv" 2>"$out/log" &
+  local pid=$! tick
+  for ((tick = 0; tick < 100; tick++)); do
+    [ -f "$out/records.csv" ] && [ "$(wc -l <"$out/records.csv")" -ge 2 ] && break
+    sleep 0.1
+  done
+  rm -f "$out/records.csv"
+  wait "$pid"
+  code=$?
+  [ "$code" -eq 1 ] && grep -q 'was removed' "$out/log" ||
+    fail "output file removed: exit $code: $(tail -n 1 "$out/log")"
+  rm -rf "$out"
+  ran=$((ran + 3))
+}
+
 if [ -n "$plcsim" ] && [ -x "$plcsim" ]; then
   source "$here/../../scripts/plcsim.sh"
   if plcsim_start "$plcsim"; then
     expect_records "plcsim json" "127.0.0.1:$PLCSIM_PORT" json "${plcsim_values[@]}"
     expect_records "plcsim csv" "127.0.0.1:$PLCSIM_PORT" csv ',B0,B1,W,PI,I,D' \
       ',18,52,22136,3.1415901184082'
+    [ "${#emulator[@]}" -eq 0 ] && [ -w /dev/full ] && expect_output_failures
     plcsim_stop
   else
     fail "plcsim did not start"
