@@ -18,7 +18,8 @@
 #include "LinkOpener.h"
 #include "LiveSummary.h"
 #include "PluginFiles.h"
-#include "RecordFormat.h"
+#include "RecordSinks.h"
+#include "RequestMatch.h"
 #include "SettingsWriter.h"
 #include "StopSignal.h"
 #include "SummaryDisplay.h"
@@ -102,6 +103,9 @@ class THostRun final : public host::IHostSink {
   void Handle(host::THostSession& session, THostEvent& event);
   void CheckLimits(uint64_t nowMs);
   void ShowSummary(uint64_t nowMs);
+  void Deliver(const THostEvent& event);
+  void RelaySinkMessages();
+  void FinishSinks();
   void Say(const std::string& line);
   void OnLog(const std::vector<host::TLogLine>& lines);
   void Stop(TExitCode code, const std::string& message);
@@ -112,8 +116,7 @@ class THostRun final : public host::IHostSink {
   TPreparedSettings FSettings;
   std::ofstream FFile;
   std::ostream* FOut = &std::cout;
-  std::unique_ptr<TRecordColumns> FColumns;
-  std::unique_ptr<IRecordWriter> FWriter;
+  std::vector<std::unique_ptr<IRecordSink>> FSinks;
   std::unique_ptr<TLiveSummary> FSummary;
   std::unique_ptr<TSummaryDisplay> FDisplay;
   uint64_t FShownMs = 0;
@@ -151,6 +154,7 @@ int THostRun::Run() {
     Stop(kExitFailure, error.what());
   }
   for (auto& channel : FChannels) channel.second->Stop();
+  FinishSinks();
   if (FDisplay) FDisplay->Hide();
   if (!FStopMessage.empty()) std::fprintf(stderr, "plchost: %s\n", FStopMessage.c_str());
   return *FStop;
@@ -217,8 +221,8 @@ void THostRun::Start(host::THostSession& session) {
   char version[32];
   std::snprintf(version, sizeof version, "%.1f", static_cast<double>(info.ModuleVersion));
   Say(info.Description + " " + version + " at " + ChannelText(FOptions.Channel));
-  FColumns = std::make_unique<TRecordColumns>(session.ParserItems(), FOptions.Packets);
-  FWriter = MakeRecordWriter(FOptions.Format, *FOut, FColumns->Columns());
+  const int rows = FOptions.OutputFile.empty() ? TerminalRows(stdout) : 0;
+  FSinks = MakeRecordSinks(FOptions, *FOut, session.ParserItems(), static_cast<size_t>(rows));
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
@@ -235,6 +239,7 @@ void THostRun::Loop(host::THostSession& session) {
     const uint64_t now = NowMs();
     if (StopRequested() && !FStop) FStop = kExitOk;
     CheckLimits(now);
+    RelaySinkMessages();
     ShowSummary(now);
   }
 }
@@ -283,7 +288,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
     case THostEvent::TKind::Record:
       FSummary->NoteRecord(event.Source, event.Record, event.AtMs);
       if (FDisplay) FDisplay->Hide();
-      FWriter->Write(FColumns->CellsOf(event.Record));
+      Deliver(event);
       if (FOptions.Count > 0 && FSummary->Records() >= FOptions.Count) FStop = kExitOk;
       break;
   }
@@ -310,8 +315,34 @@ void THostRun::CheckLimits(uint64_t nowMs) {
 void THostRun::ShowSummary(uint64_t nowMs) {
   FSummary->Tick(nowMs);
   if (!FDisplay || nowMs - FShownMs < kSummaryPeriodMs) return;
-  FDisplay->Show(FSummary->Lines());
+  std::vector<std::string> lines = FSummary->Lines();
+  for (const auto& sink : FSinks) sink->AddSummary(lines);
+  FDisplay->Show(lines);
   FShownMs = nowMs;
+}
+
+void THostRun::Deliver(const THostEvent& event) {
+  TDeliveredRecord delivered;
+  delivered.Source = event.Source;
+  delivered.Record = &event.Record;
+  const int index = MatchRequest(FSettings.Requests, event.Record);
+  if (index >= 0) delivered.Request = &FSettings.Requests[static_cast<size_t>(index)];
+  delivered.UnixNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+  for (const auto& sink : FSinks) sink->Write(delivered);
+}
+
+void THostRun::RelaySinkMessages() {
+  for (const auto& sink : FSinks) {
+    for (const std::string& message : sink->TakeMessages()) Say(message);
+  }
+}
+
+// What the sinks still hold goes out before the run ends (each bounded in time).
+void THostRun::FinishSinks() {
+  for (const auto& sink : FSinks) sink->Finish();
+  RelaySinkMessages();
 }
 
 void THostRun::Say(const std::string& line) {
