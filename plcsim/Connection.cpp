@@ -5,8 +5,9 @@
 
 namespace plcsim {
 
-std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t offeredPdu) {
-  IsoSession session(memory, offeredPdu);
+std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t offeredPdu,
+                            AcceptedRackSlot accepted) {
+  IsoSession session(memory, offeredPdu, accepted);
   uint8_t packet[kMaxPacketSize];
   for (;;) {
     if (!socket.ReadExact(packet, kTpktHeaderSize)) {

@@ -82,7 +82,7 @@ void PlcServer::Serve(Client& client) {
 
 std::string PlcServer::ServeClient(TcpSocket& socket) {
   if (options_.personality == nullptr) {
-    return ServeConnection(socket, memory_, options_.pdu);
+    return ServeConnection(socket, memory_, options_.pdu, options_.accepted);
   }
   const std::unique_ptr<LinePersonality> personality =
       options_.personality->make(PersonalitySettings{&memory_, options_.plcAddress});

@@ -30,7 +30,6 @@ constexpr int kDefaultSlot = 2;
 constexpr int kLocalMpi = 0;
 constexpr int kDefaultRemoteMpi = 2;
 constexpr int kLongestAttemptUs = 5000000;
-constexpr int32_t kNoSocket = -1;
 
 struct TProbeTarget {
   std::string Host;
@@ -48,19 +47,21 @@ class TProbeLink {
   TProbeLink(const TProbeLink&) = delete;
   TProbeLink& operator=(const TProbeLink&) = delete;
 
-  // 0 when connected; kNoSocket when no TCP connection opens; else the library's result.
-  int32_t Open(const TProbeTarget& target, int rack, int slot) {
+  // False when no TCP connection opens; else `result` is 0 when connected, or
+  // the library's result.
+  bool Open(const TProbeTarget& target, int rack, int slot, int32_t& result) {
     FSocket = NoDave().openSocket(target.Port, target.Host.c_str());
-    if (FSocket <= 0) return kNoSocket;
+    if (FSocket <= 0) return false;
     FInterface = NoDave().daveNewInterface(TDaveOSserialType{FSocket, FSocket}, "IF1", kLocalMpi,
                                            ProtocolCode(target.Protocol), daveSpeed187k);
-    if (FInterface == nullptr) return kNoSocket;
+    if (FInterface == nullptr) return false;
     FInterface->timeout = target.TimeoutUs;
-    const int32_t adapter = NoDave().daveInitAdapter(FInterface);
-    if (adapter != 0) return adapter;
+    result = NoDave().daveInitAdapter(FInterface);
+    if (result != 0) return true;
     FConnection = NoDave().daveNewConnection(FInterface, target.RemoteMpi, rack, slot);
-    if (FConnection == nullptr) return kNoSocket;
-    return NoDave().daveConnectPLC(FConnection);
+    if (FConnection == nullptr) return false;
+    result = NoDave().daveConnectPLC(FConnection);
+    return true;
   }
 
   int32_t PduSize() const { return FConnection == nullptr ? 0 : FConnection->maxPDUlength; }
@@ -156,8 +157,8 @@ std::unique_ptr<TProbeLink> TProbe::Connect(int& code) {
   const std::vector<std::pair<int, int>> candidates = Candidates(FOptions, FTarget.Protocol);
   for (const auto& [rack, slot] : candidates) {
     auto attempt = std::make_unique<TProbeLink>();
-    const int32_t result = attempt->Open(FTarget, rack, slot);
-    if (result == kNoSocket) {
+    int32_t result = 0;
+    if (!attempt->Open(FTarget, rack, slot, result)) {
       std::printf("cannot reach %s:%d\n", FTarget.Host.c_str(), FTarget.Port);
       code = kExitUnreachable;
       return nullptr;

@@ -20,25 +20,24 @@ std::string BlockName(const TReadValue& value) {
 
 std::string ReadFailureText(int32_t code, const TReadValue& value, const std::string& libraryText) {
   const bool block = value.Area == TAddressArea::DataBlock;
+  const std::string codeText = " (code " + std::to_string(code) + ")";
   switch (code) {
     case kHeaderFunctionRefused:
-      return "the CPU refuses reads (" + libraryText +
-             "); on an S7-1200/1500 permit PUT/GET communication from remote partners in the "
+      return "the CPU refuses reads" + codeText +
+             ": on an S7-1200/1500 permit PUT/GET communication from remote partners in the "
              "CPU's protection settings";
     case kHeaderAccessDenied:
     case kItemAccessDenied:
-      return "access denied (" + libraryText +
-             "); the CPU's protection level or PUT/GET setting forbids the read";
+      return "access denied" + codeText +
+             ": the CPU's protection level or its PUT/GET setting forbids the read";
     case kItemAddressOutOfRange:
-      if (block) {
-        return BlockName(value) + " has no such address (" + libraryText +
-               "); on an S7-1200/1500 switch off \"Optimized block access\" in the block's "
-               "attributes, else the block is shorter than the read";
-      }
-      return "no such address in " + BlockName(value) + " (" + libraryText + ")";
+      if (!block) return "no such address in the area" + codeText;
+      return BlockName(value) + " has no such address" + codeText +
+             ": on an S7-1200/1500 switch off \"Optimized block access\" in the block's "
+             "attributes, else the block is shorter than the read";
     case kItemObjectMissing:
-      return (block ? BlockName(value) + " does not exist" : "the area is not available") + " (" +
-             libraryText + ")";
+      return (block ? BlockName(value) + " does not exist" : "the area is not available") +
+             codeText;
     default:
       return libraryText;
   }
