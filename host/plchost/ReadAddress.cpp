@@ -172,7 +172,8 @@ class TAddressScanner {
   size_t FAt = 0;
 };
 
-// The value's type from its text: a fixed type, or char[N] / string[N].
+// The value's type from its text: a fixed type, char (one character), or
+// char[N] / string[N].
 void ScanType(const std::string& given, const std::string& text, TReadValue& value) {
   const std::string type = Lower(text);
   for (const TTypeEntry& entry : kTypes) {
@@ -187,6 +188,10 @@ void ScanType(const std::string& given, const std::string& text, TReadValue& val
     Refuse(given, "unknown type \"" + text + "\"");
   }
   value.Type = base == "char" ? TValueType::Chars : TValueType::String;
+  if (type == "char") {
+    value.Length = 1;
+    return;
+  }
   if (open == std::string::npos || type.back() != ']' || open + 2 >= type.size()) {
     Refuse(given, base + " needs its length: " + base + "[N]");
   }

@@ -49,12 +49,15 @@ void TReadableTable::Write(const TDeliveredRecord& record) {
   const std::string key = KeyOf(row);
   std::vector<size_t>& widths = FWidths[key];
   widths.resize(row.Titles.size(), 0);
+  bool widened = false;
   for (size_t index = 0; index < row.Titles.size(); ++index) {
-    widths[index] = std::max({widths[index], DisplayWidth(row.Titles[index]),
-                              DisplayWidth(TableText(row.Cells[index]))});
+    const size_t width =
+        std::max(DisplayWidth(row.Titles[index]), DisplayWidth(TableText(row.Cells[index])));
+    widened = widened || width > widths[index];
+    widths[index] = std::max(widths[index], width);
   }
   std::string text;
-  if (key != FLastRequest || (FScreenRows > 0 && FRowsSinceHeader >= FScreenRows)) {
+  if (widened || key != FLastRequest || (FScreenRows > 0 && FRowsSinceHeader >= FScreenRows)) {
     for (size_t index = 0; index < row.Titles.size(); ++index) {
       const bool last = index + 1 == row.Titles.size();
       AppendAligned(text, row.Titles[index], widths[index], AlignsRight(row.Cells[index]), last);

@@ -12,7 +12,8 @@ namespace plchost {
 
 // The table view: per record its time, its request's caption and only its
 // own values, aligned per request. A header names the columns when the
-// request changes and after every `screenRows` rows (0: only on a change).
+// request changes, when a column widens, and after every `screenRows` rows
+// (0: not for that).
 class TReadableTable final : public IRecordSink {
  public:
   TReadableTable(std::ostream& out, size_t screenRows);
