@@ -120,8 +120,8 @@ void TMqttLink::Enqueue(TMessage message) {
     ++FDropped;
     if (!FDropping) {
       FDropping = true;
-      Say(std::to_string(FQueue.size()) + " records held for " + FBroker +
-          ", which does not take them; dropping the oldest");
+      Say("the " + std::to_string(FOptions.BufferRecords) + " records held for " + FBroker +
+          " fill the buffer; dropping the oldest");
     }
   }
   FQueue.push_back(std::move(message));
