@@ -192,6 +192,7 @@ void TMqttLink::ConnectionLost(const std::string& reason) {
   if (FOptions.Qos == 0) FInFlight = false;
   if (FOutage) return;
   FOutage = true;
+  FChanged.notify_all();
   Say((FEverConnected ? "lost " : "cannot reach ") + FBroker + " (" + reason +
       "); records are held and published when it is back");
 }
@@ -232,7 +233,9 @@ void TMqttLink::OnPublish(mosquitto* /*client*/, void* self, int /*mid*/) {
 
 bool TMqttLink::WaitDrained() {
   std::unique_lock<std::mutex> lock(FLock);
-  if (!FChanged.wait_for(lock, kDrainWait, [this] { return FQueue.empty(); })) {
+  // A broker that is away is not waited for.
+  FChanged.wait_for(lock, kDrainWait, [this] { return FQueue.empty() || FOutage; });
+  if (!FQueue.empty()) {
     Say(std::to_string(FQueue.size()) + " records not published to " + FBroker);
     return false;
   }
