@@ -9,6 +9,7 @@ namespace {
 const char* const kUsageHead =
     "usage: plcsim [--protocol NAME] [--port N] [--bind ADDR] [--pdu 240|480|960]\n"
     "              [--address N] [--baud N] [--pty] [--config FILE] [--faults SPEC] [--quiet]\n"
+    "              [--rack N] [--slot N]\n"
     "  --protocol NAME  what the simulator is (default iso: an S7 CPU over ISO-on-TCP):\n";
 const char* const kUsageTail =
     "  --port N       TCP port to listen on (default 10102, a gateway's own port for a\n"
@@ -22,6 +23,8 @@ const char* const kUsageTail =
     "  --pty          also serve a serial personality on a pseudo-terminal (path printed)\n"
     "  --config FILE  memory description (default: the built-in demo memory)\n"
     "  --quiet        no line per connection\n"
+    "  --rack N       over ISO-on-TCP answer only connections calling rack N (0..7)\n"
+    "  --slot N       and slot N (0..31), as a real CPU does; others are refused\n"
     "  --faults SPEC  inject faults into the ISO-on-TCP answers, each logged by its name;\n"
     "                 SPEC is a comma-separated list of KIND:RATE (a probability from\n"
     "                 0 to 1 per answer) or KIND:every:N (every N-th answer), in order of\n"
@@ -51,6 +54,14 @@ uint16_t PduSize(const std::string& text) {
   return static_cast<uint16_t>(value);
 }
 
+void SetRackSlot(const std::string& option, const std::string& value, AcceptedRackSlot& accepted) {
+  if (option == "--rack") {
+    accepted.rack = static_cast<int>(WholeNumber(option, value, 7));
+  } else {
+    accepted.slot = static_cast<int>(WholeNumber(option, value, 31));
+  }
+}
+
 void SetProtocol(const std::string& name, CommandLine& result) {
   if (name == "iso") {
     result.server.personality = nullptr;
@@ -63,8 +74,8 @@ void SetProtocol(const std::string& name, CommandLine& result) {
 }
 
 bool TakesValue(const std::string& option) {
-  for (const char* name :
-       {"--port", "--bind", "--pdu", "--config", "--protocol", "--address", "--baud", "--faults"}) {
+  for (const char* name : {"--port", "--bind", "--pdu", "--config", "--protocol", "--address",
+                           "--baud", "--faults", "--rack", "--slot"}) {
     if (option == name) {
       return true;
     }
@@ -135,6 +146,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       SetProtocol(value, result);
     } else if (option == "--address") {
       result.server.plcAddress = static_cast<uint8_t>(WholeNumber(option, value, 126));
+    } else if (option == "--rack" || option == "--slot") {
+      SetRackSlot(option, value, result.server.accepted);
     } else if (option == "--baud") {
       result.server.baud = static_cast<uint32_t>(WholeNumber(option, value, 4000000));
     } else if (option == "--faults") {

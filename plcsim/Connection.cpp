@@ -24,8 +24,9 @@ std::string Answer(TcpSocket& socket, Bytes& reply, FaultInjector* faults,
 }  // namespace
 
 std::string ServeConnection(TcpSocket& socket, const PlcMemory& memory, uint16_t offeredPdu,
-                            FaultInjector* faults, const std::string& peer) {
-  IsoSession session(memory, offeredPdu);
+                            AcceptedRackSlot accepted, FaultInjector* faults,
+                            const std::string& peer) {
+  IsoSession session(memory, offeredPdu, accepted);
   uint8_t packet[kMaxPacketSize];
   for (;;) {
     if (!socket.ReadExact(packet, kTpktHeaderSize)) {

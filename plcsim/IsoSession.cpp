@@ -14,8 +14,8 @@ SessionStep Close(std::string reason) { return SessionStep{{}, std::move(reason)
 
 }  // namespace
 
-IsoSession::IsoSession(const PlcMemory& memory, uint16_t offeredPdu)
-    : memory_(memory), limits_{offeredPdu, kMinPduSize} {}
+IsoSession::IsoSession(const PlcMemory& memory, uint16_t offeredPdu, AcceptedRackSlot accepted)
+    : memory_(memory), limits_{offeredPdu, kMinPduSize}, accepted_(accepted) {}
 
 SessionStep IsoSession::OnPacket(const uint8_t* packet, size_t size) {
   const std::optional<Tpdu> tpdu = ParseTpdu(packet, size);
@@ -40,6 +40,9 @@ SessionStep IsoSession::OnPacket(const uint8_t* packet, size_t size) {
 SessionStep IsoSession::OnConnectRequest(const Tpdu& request) {
   if (connected_) {
     return Close("second connection request");
+  }
+  if (!CallsRackSlot(request, accepted_)) {
+    return SessionStep{RefuseConnection(request), "refused: another rack or slot called"};
   }
   std::optional<ConnectionConfirm> confirm = ConfirmConnection(request);
   if (!confirm) {

@@ -6,6 +6,7 @@
 
 #include "IsoFrame.h"
 #include "PlcMemory.h"
+#include "RackSlot.h"
 #include "S7Pdu.h"
 
 namespace plcsim {
@@ -21,7 +22,7 @@ struct SessionStep {
 // the current S7 PDU, the negotiated PDU size.
 class IsoSession {
  public:
-  IsoSession(const PlcMemory& memory, uint16_t offeredPdu);
+  IsoSession(const PlcMemory& memory, uint16_t offeredPdu, AcceptedRackSlot accepted = {});
 
   // `packet` is one whole TPKT packet whose header PacketLength accepted.
   SessionStep OnPacket(const uint8_t* packet, size_t size);
@@ -32,6 +33,7 @@ class IsoSession {
 
   const PlcMemory& memory_;
   PduLimits limits_;
+  AcceptedRackSlot accepted_;
   bool connected_ = false;
   size_t tpduSize_ = 0;
   Bytes fragments_;

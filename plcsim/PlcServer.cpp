@@ -93,7 +93,7 @@ void PlcServer::Serve(Client& client) {
 
 std::string PlcServer::ServeClient(TcpSocket& socket, const std::string& peer) {
   if (options_.personality == nullptr) {
-    return ServeConnection(socket, memory_, options_.pdu, faults_.get(), peer);
+    return ServeConnection(socket, memory_, options_.pdu, options_.accepted, faults_.get(), peer);
   }
   const std::unique_ptr<LinePersonality> personality =
       options_.personality->make(PersonalitySettings{&memory_, options_.plcAddress});

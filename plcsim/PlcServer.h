@@ -13,6 +13,7 @@
 #include "Faults.h"
 #include "LinePersonality.h"
 #include "PlcMemory.h"
+#include "RackSlot.h"
 #include "SocketIo.h"
 
 namespace plcsim {
@@ -25,9 +26,10 @@ struct ServerOptions {
   // Another protocol than ISO over TCP: each client is served by a personality of
   // this kind, as if the connection were its serial line or its gateway.
   const PersonalityKind* personality = nullptr;
-  uint8_t plcAddress = 2;  // the PLC's bus address behind an adapter or gateway
-  uint32_t baud = 0;       // a serial line's simulated speed; 0 for none
-  FaultPlan faults;        // injected into ISO-on-TCP answers; no rules for none
+  uint8_t plcAddress = 2;     // the PLC's bus address behind an adapter or gateway
+  uint32_t baud = 0;          // a serial line's simulated speed; 0 for none
+  AcceptedRackSlot accepted;  // over ISO-on-TCP, the CPU's rack and slot
+  FaultPlan faults;           // injected into ISO-on-TCP answers; no rules for none
 };
 
 using LogFunction = std::function<void(const std::string&)>;

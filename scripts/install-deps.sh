@@ -16,6 +16,8 @@ else
   # builds that build's products and runs the Windows tests in the 64-bit build.
   optional=(wine32)
 fi
+# plchost publishes records over MQTT through libmosquitto; its test starts the broker.
+packages+=(libmosquitto-dev mosquitto)
 
 missing_of() {
   local p

@@ -17,8 +17,9 @@
 #include "LinkOpener.h"
 #include "LiveSummary.h"
 #include "PluginFiles.h"
-#include "RecordFormat.h"
 #include "RecordOutput.h"
+#include "RecordSinks.h"
+#include "RequestMatch.h"
 #include "SettingsWriter.h"
 #include "StopSignal.h"
 #include "SummaryDisplay.h"
@@ -106,6 +107,9 @@ class THostRun final : public host::IHostSink {
   void ChannelClosed(int32_t source);
   void CheckLimits(uint64_t nowMs);
   void ShowSummary(uint64_t nowMs);
+  void Deliver(const THostEvent& event);
+  void RelaySinkMessages();
+  void FinishSinks();
   void Say(const std::string& line);
   void OnLog(const std::vector<host::TLogLine>& lines);
   void Stop(TExitCode code, const std::string& message);
@@ -116,8 +120,7 @@ class THostRun final : public host::IHostSink {
   TPreparedSettings FSettings;
   TChannelOptions FChannel;  // the channel with its port resolved
   std::unique_ptr<TRecordOutput> FOutput;
-  std::unique_ptr<TRecordColumns> FColumns;
-  std::unique_ptr<IRecordWriter> FWriter;
+  std::vector<std::unique_ptr<IRecordSink>> FSinks;
   std::unique_ptr<TLiveSummary> FSummary;
   std::unique_ptr<TSummaryDisplay> FDisplay;
   uint64_t FShownMs = 0;
@@ -162,6 +165,7 @@ int THostRun::Run() {
     Stop(kExitFailure, error.what());
   }
   for (auto& channel : FChannels) channel.second->Stop();
+  FinishSinks();
   if (FDisplay) FDisplay->Hide();
   if (!FStopMessage.empty()) std::fprintf(stderr, "plchost: %s\n", FStopMessage.c_str());
   return *FStop;
@@ -226,9 +230,10 @@ void THostRun::Start(host::THostSession& session) {
   char version[32];
   std::snprintf(version, sizeof version, "%.1f", static_cast<double>(info.ModuleVersion));
   Say(info.Description + " " + version + " at " + ChannelText(FChannel));
-  FColumns = std::make_unique<TRecordColumns>(session.ParserItems(), FOptions.Packets);
-  FOutput->Write([this] {
-    FWriter = MakeRecordWriter(FOptions.Format, FOutput->Stream(), FColumns->Columns());
+  const int rows = FOptions.OutputFile.empty() ? TerminalRows(stdout) : 0;
+  FOutput->Write([&] {
+    FSinks = MakeRecordSinks(FOptions, FOutput->Stream(), session.ParserItems(),
+                             static_cast<size_t>(rows));
   });
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
@@ -246,6 +251,7 @@ void THostRun::Loop(host::THostSession& session) {
     const uint64_t now = NowMs();
     if (StopRequested() && !FStop) FStop = kExitOk;
     CheckLimits(now);
+    RelaySinkMessages();
     ShowSummary(now);
   }
 }
@@ -295,7 +301,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
     case THostEvent::TKind::Record:
       FSummary->NoteRecord(event.Source, event.Record, event.AtMs);
       if (FDisplay) FDisplay->Hide();
-      FOutput->Write([this, &event] { FWriter->Write(FColumns->CellsOf(event.Record)); });
+      FOutput->Write([this, &event] { Deliver(event); });
       if (FOptions.Count > 0 && FSummary->Records() >= FOptions.Count) FStop = kExitOk;
       break;
   }
@@ -341,8 +347,41 @@ void THostRun::CheckLimits(uint64_t nowMs) {
 void THostRun::ShowSummary(uint64_t nowMs) {
   FSummary->Tick(nowMs);
   if (!FDisplay || nowMs - FShownMs < kSummaryPeriodMs) return;
-  FDisplay->Show(FSummary->Lines());
+  std::vector<std::string> lines = FSummary->Lines();
+  for (const auto& sink : FSinks) sink->AddSummary(lines);
+  FDisplay->Show(lines);
   FShownMs = nowMs;
+}
+
+void THostRun::Deliver(const THostEvent& event) {
+  TDeliveredRecord delivered;
+  delivered.Source = event.Source;
+  delivered.Record = &event.Record;
+  const int index = MatchRequest(FSettings.Requests, event.Record);
+  if (index >= 0) delivered.Request = &FSettings.Requests[static_cast<size_t>(index)];
+  delivered.UnixNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+  for (const auto& sink : FSinks) sink->Write(delivered);
+}
+
+void THostRun::RelaySinkMessages() {
+  for (const auto& sink : FSinks) {
+    for (const std::string& message : sink->TakeMessages()) Say(message);
+  }
+}
+
+// What the sinks still hold goes out before the run ends (each bounded in time).
+void THostRun::FinishSinks() {
+  if (FSinks.empty()) return;  // the run ended before its output was set up
+  try {
+    FOutput->Write([this] {
+      for (const auto& sink : FSinks) sink->Finish();
+    });
+  } catch (const EOutput& error) {
+    if (!FStop || *FStop == kExitOk) Stop(kExitFailure, error.what());
+  }
+  RelaySinkMessages();
 }
 
 void THostRun::Say(const std::string& line) {

@@ -10,6 +10,20 @@
 
 namespace plchost {
 
+namespace {
+
+// The records of a tree built from --read show the values read, by their names.
+void ShowReadValues(const std::vector<TReadRequest>& plan, std::vector<TPlannedRequest>& requests) {
+  if (plan.size() != requests.size()) return;
+  for (size_t index = 0; index < plan.size(); ++index) {
+    for (const TShownValue& shown : plan[index].Shown) {
+      requests[index].Shown.push_back({RequestTreeText(shown.Field), RequestTreeText(shown.Label)});
+    }
+  }
+}
+
+}  // namespace
+
 TPreparedSettings PrepareSettings(const TOptions& options, const std::string& temporaryIni,
                                   const TSettingsLog& warnings) {
   TPreparedSettings prepared;
@@ -21,6 +35,7 @@ TPreparedSettings PrepareSettings(const TOptions& options, const std::string& te
     ReadSettings(prepared.Location, settings);
   }
   prepared.Requests = PlanRequests(settings, warnings);
+  ShowReadValues(options.ReadPlan, prepared.Requests);
   prepared.Protocol = settings.comboProto_ItemIndex;
   return prepared;
 }

@@ -2,26 +2,12 @@
 
 #include <cstdio>
 
-#include "moxShared/Public/Common/moxVarConvert.h"
+#include "RequestMatch.h"
 #include "platform/CodePage.h"
-#include "plc/PluginDM_RequestItems.h"
 
 namespace plchost {
 
 namespace {
-
-constexpr char kAreaField[] = "AREA";
-constexpr char kDataBlockField[] = "DATABLOCK";
-
-bool ValueIs(const host::TDataRecord& record, const char* name, int64_t expected) {
-  const TVariant* value = record.Find(name);
-  if (value == nullptr) return false;
-  try {
-    return VarAsType(*value, VarType::I8).Data().I8 == expected;
-  } catch (const EVariantError&) {
-    return false;
-  }
-}
 
 std::string Padded(std::string text, size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
@@ -69,7 +55,7 @@ void TLiveSummary::NoteRecord(int32_t source, const host::TDataRecord& record, u
     }
   }
   const auto found = FSources.find(source);
-  const int index = RequestOf(record);
+  const int index = MatchRequest(FRequests, record);
   if (found == FSources.end() || index < 0) return;
   TRow& row = found->second.Rows[static_cast<size_t>(index)];
   ++row.Records;
@@ -86,24 +72,6 @@ void TLiveSummary::Tick(uint64_t nowMs) {
       }
     }
   }
-}
-
-int TLiveSummary::RequestOf(const host::TDataRecord& record) const {
-  for (const host::TDataValue& value : record.Values) {
-    for (size_t index = 0; index < FRequests.size(); ++index) {
-      for (const std::string& name : FRequests[index].ValueNames) {
-        if (name == value.Name) return static_cast<int>(index);
-      }
-    }
-  }
-  for (size_t index = 0; index < FRequests.size(); ++index) {
-    const TPlannedRequest& request = FRequests[index];
-    if (request.ValueNames.empty() && ValueIs(record, kAreaField, ReadAreaOrdinal(request.Area)) &&
-        ValueIs(record, kDataBlockField, request.DBNumber)) {
-      return static_cast<int>(index);
-    }
-  }
-  return -1;
 }
 
 std::vector<std::string> TLiveSummary::Lines() const {

@@ -50,10 +50,6 @@ class TLiveSummary {
     std::vector<TRow> Rows;
   };
 
-  // The request a record answers: the first of its values that a request
-  // names, else a request without values reading the record's area and block.
-  int RequestOf(const host::TDataRecord& record) const;
-
   std::vector<TPlannedRequest> FRequests;
   std::map<int32_t, TSourceState> FSources;
   int64_t FRecords = 0;

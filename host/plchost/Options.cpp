@@ -9,6 +9,7 @@
 #include <set>
 
 #include "ProtocolNames.h"
+#include "ReadOptions.h"
 
 namespace plchost {
 
@@ -24,6 +25,15 @@ const char* const kUsage =
     "  (none for --protocol s7online: the vendor's S7onlinx.dll carries the bytes\n"
     "   through its access point S7ONLINE, set up in \"Set PG/PC interface\")\n"
     "\n"
+    "Values (instead of a request tree):\n"
+    "  --read ADDR[:TYPE][=NAME]  a value to read (repeatable): DB10.DBX4.3, DB10.DBW2,\n"
+    "                           MW10, M0.1, IB0, QW0, PIW256, C5 ...; types bool, byte,\n"
+    "                           int, word, dint, dword, real, lreal, char[N], string[N]\n"
+    "  --interval T             how often they are read: 500ms, 1s, 2m ... (1s)\n"
+    "  --print-tree             write their request tree (to keep or edit) and stop\n"
+    "  --probe                  connect, report the PDU size, find the rack and slot\n"
+    "                           that answer, and try the --read values\n"
+    "\n"
     "Settings (written into the INI file; without --ini a temporary one):\n"
     "  --protocol NAME|INDEX    mpi, mpi2, mpi3, mpi4, ppi, isotcp, isotcp243, ibh,\n"
     "                           ibhppi, s7online, as511, nlpro, or 0..11\n"
@@ -38,7 +48,9 @@ const char* const kUsage =
     "Host:\n"
     "  --plugin PATH            the plug-in (default: beside plchost)\n"
     "  --source ID;NAME;FULL    a data source (repeatable; default 1;PLC;PLC)\n"
-    "  --format table|csv|json  record output (default table)\n"
+    "  --format table|wide|csv|json|influx  record output (default table: per\n"
+    "                           record its time, request and values; wide: every\n"
+    "                           column; influx: InfluxDB line protocol)\n"
     "  --output FILE            records into FILE instead of standard output\n"
     "  --packets                also print the raw packet fields\n"
     "  --log-level error|warning|info   plug-in log lines shown (default info)\n"
@@ -48,6 +60,14 @@ const char* const kUsage =
     "  --answer-timeout S       give up when no record comes S seconds after\n"
     "                           connecting (60; 0 waits for ever)\n"
     "  --no-summary             no live summary on a terminal\n"
+    "  --mqtt HOST[:PORT]       also publish each record as JSON to an MQTT broker\n"
+    "                           (port 1883), topic PREFIX/SOURCE/REQUEST\n"
+    "  --topic PREFIX           topic prefix (plchost)\n"
+    "  --qos 0|1                MQTT quality of service (0)\n"
+    "  --username U --password-file F   broker login (the password is the file's\n"
+    "                           first line)\n"
+    "  --mqtt-buffer N          records kept while the broker is away (1000); then\n"
+    "                           the oldest are dropped\n"
     "  /debugnodave             the protocol library's trace in the plug-in's log\n"
     "  --help\n";
 
@@ -131,9 +151,11 @@ TParity ParityOf(const std::string& text) {
 
 TOutputFormat FormatOf(const std::string& text) {
   if (text == "table") return TOutputFormat::Table;
+  if (text == "wide") return TOutputFormat::Wide;
   if (text == "csv") return TOutputFormat::Csv;
   if (text == "json") return TOutputFormat::Json;
-  throw EUsage("--format: \"" + text + "\" is not table, csv or json");
+  if (text == "influx") return TOutputFormat::Influx;
+  throw EUsage("--format: \"" + text + "\" is not table, wide, csv, json or influx");
 }
 
 int LogLevelOf(const std::string& text) {
@@ -237,6 +259,40 @@ const std::map<std::string, TValueHandler>& ValueOptions() {
        [](TOptions& o, const std::string& v) {
          o.ConnectTimeout = ParseNumber("--connect-timeout", v, 0.001, 1e9);
        }},
+      {"--read",
+       [](TOptions& o, const std::string& v) {
+         try {
+           o.Reads.push_back(ParseReadValue(v));
+         } catch (const EAddress& error) {
+           throw EUsage(error.what());
+         }
+       }},
+      {"--interval", [](TOptions& o, const std::string& v) { o.IntervalMs = ParseInterval(v); }},
+      {"--mqtt",
+       [](TOptions& o, const std::string& v) {
+         TChannelOptions broker;
+         broker.Port = o.Mqtt.Port;
+         ParseHostPort("--mqtt", v, false, broker);
+         o.Mqtt.Host = broker.Host;
+         o.Mqtt.Port = broker.Port;
+       }},
+      {"--topic",
+       [](TOptions& o, const std::string& v) {
+         if (v.empty() || v.find_first_of("+#") != std::string::npos) {
+           throw EUsage("--topic: \"" + v + "\" is no topic prefix (not empty, no + or #)");
+         }
+         o.Mqtt.TopicPrefix = v;
+       }},
+      {"--qos",
+       [](TOptions& o, const std::string& v) {
+         o.Mqtt.Qos = static_cast<int>(ParseInteger("--qos", v, 0, 1));
+       }},
+      {"--username", [](TOptions& o, const std::string& v) { o.Mqtt.Username = v; }},
+      {"--password-file", [](TOptions& o, const std::string& v) { o.Mqtt.PasswordFile = v; }},
+      {"--mqtt-buffer",
+       [](TOptions& o, const std::string& v) {
+         o.Mqtt.BufferRecords = static_cast<size_t>(ParseInteger("--mqtt-buffer", v, 2, 1000000));
+       }},
       {"--answer-timeout",
        [](TOptions& o, const std::string& v) {
          o.AnswerTimeout = ParseNumber("--answer-timeout", v, 0, 1e9);
@@ -251,6 +307,8 @@ const std::map<std::string, std::function<void(TOptions&)>>& FlagOptions() {
       {"-h", [](TOptions& o) { o.Help = true; }},
       {"--packets", [](TOptions& o) { o.Packets = true; }},
       {"--no-summary", [](TOptions& o) { o.Summary = false; }},
+      {"--print-tree", [](TOptions& o) { o.PrintTree = true; }},
+      {"--probe", [](TOptions& o) { o.Probe = true; }},
   };
   return flags;
 }
@@ -277,7 +335,33 @@ size_t TakeOption(const std::vector<std::string>& arguments, size_t index, TOpti
   return index + 2;
 }
 
+void CheckReadCombination(const TOptions& options) {
+  if (!options.Reads.empty() && !options.Settings.RequestTreeFile.empty()) {
+    throw EUsage("--read and --requests exclude each other");
+  }
+  if (options.PrintTree && options.Reads.empty()) throw EUsage("--print-tree needs --read");
+  if (options.Probe && options.Channel.Kind != TChannelKind::Tcp) {
+    throw EUsage("--probe tries a TCP connection: give --plc HOST");
+  }
+}
+
+void CheckMqttCombination(const TMqttOptions& mqtt) {
+  if (mqtt.Host.empty()) {
+    if (!mqtt.Username.empty() || !mqtt.PasswordFile.empty()) {
+      throw EUsage("--username and --password-file belong to --mqtt");
+    }
+    return;
+  }
+  if (!MqttAvailable()) throw EUsage("--mqtt: MQTT is not available in this build");
+  if (!mqtt.PasswordFile.empty() && mqtt.Username.empty()) {
+    throw EUsage("--password-file needs --username");
+  }
+}
+
 void CheckCombination(const TOptions& options) {
+  CheckReadCombination(options);
+  CheckMqttCombination(options.Mqtt);
+  if (options.PrintTree || options.Probe) return;
   if (options.Channel.Kind == TChannelKind::None &&
       !(options.Settings.Protocol && NeedsNoChannel(*options.Settings.Protocol))) {
     throw EUsage("no channel: give --plc, --serial or --serial-tcp");
@@ -289,8 +373,8 @@ void CheckCombination(const TOptions& options) {
     throw EUsage("--registry uses the settings as they stand; settings are written only to --ini");
   }
   if (options.RegistryPath.empty() && options.IniFile.empty() &&
-      options.Settings.RequestTreeFile.empty()) {
-    throw EUsage("no request tree: give --requests FILE, --ini FILE or --registry PATH");
+      options.Settings.RequestTreeFile.empty() && options.Reads.empty()) {
+    throw EUsage("no values: give --read ADDR, --requests FILE, --ini FILE or --registry PATH");
   }
   if (options.Channel.Kind == TChannelKind::Serial && options.DataSources.size() > 1) {
     throw EUsage("a serial port carries one data source only");
@@ -307,7 +391,7 @@ void CheckCombination(const TOptions& options) {
 
 bool TSettingsValues::Any() const {
   return Protocol || CPURack || CPUSlot || LocalAddress || RemoteAddress || MinInterval ||
-         !RequestTreeFile.empty();
+         !RequestTreeFile.empty() || !RequestTreeText.empty();
 }
 
 TOptions ParseOptions(const std::vector<std::string>& arguments) {
@@ -323,7 +407,10 @@ TOptions ParseOptions(const std::vector<std::string>& arguments) {
     }
     index = TakeOption(arguments, index, options);
   }
-  if (!options.Help) CheckCombination(options);
+  if (!options.Help) {
+    PlanReads(options);
+    CheckCombination(options);
+  }
   return options;
 }
 

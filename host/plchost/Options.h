@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "MqttOptions.h"
+#include "ReadAddress.h"
+#include "ReadPlan.h"
+
 namespace plchost {
 
 // A command line that cannot be taken; the message names the option.
@@ -16,7 +20,7 @@ class EUsage : public std::runtime_error {
 
 enum class TChannelKind { None, Tcp, Serial, SerialTcp };
 enum class TParity { None, Odd, Even };
-enum class TOutputFormat { Table, Csv, Json };
+enum class TOutputFormat { Table, Wide, Csv, Json, Influx };
 
 // The channel to the PLC that the host owns.
 struct TChannelOptions {
@@ -38,6 +42,7 @@ struct TSettingsValues {
   std::optional<double> RemoteAddress;
   std::optional<double> MinInterval;
   std::string RequestTreeFile;  // empty: keep the stored tree
+  std::string RequestTreeText;  // the tree built from --read (UTF-8); empty: none
 
   bool Any() const;
 };
@@ -61,6 +66,12 @@ struct TOptions {
   double ConnectTimeout = 10;  // seconds the first connection may take
   double AnswerTimeout = 60;   // seconds the first record may take once connected; 0: wait
   bool Summary = true;
+  std::vector<TReadValue> Reads;       // --read, in order
+  int64_t IntervalMs = 1000;           // --interval of the --read values
+  std::vector<TReadRequest> ReadPlan;  // the --read values packed into requests
+  bool PrintTree = false;              // write the tree of --read and stop
+  bool Probe = false;                  // try the connection instead of collecting
+  TMqttOptions Mqtt;
 };
 
 extern const char* const kUsage;

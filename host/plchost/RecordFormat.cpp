@@ -3,24 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "TableLayout.h"
+
 namespace plchost {
 
 namespace {
-
-// Characters of UTF-8 text: bytes that do not continue a sequence.
-size_t DisplayWidth(const std::string& text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-// Control characters would break a table's rows.
-std::string TableText(const TCell& cell) {
-  std::string text = cell.Text;
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-  return text;
-}
 
 class TTableWriter final : public IRecordWriter {
  public:
@@ -31,9 +18,8 @@ class TTableWriter final : public IRecordWriter {
     if (FWidths.empty()) WriteHeader(cells);
     std::string line;
     for (size_t index = 0; index < cells.size() && index < FWidths.size(); ++index) {
-      const TCell& cell = cells[index];
-      const bool right = cell.Kind == TCell::TKind::Integer || cell.Kind == TCell::TKind::Number;
-      Append(line, TableText(cell), FWidths[index], right, index + 1 == cells.size());
+      AppendAligned(line, TableText(cells[index]), FWidths[index], AlignsRight(cells[index]),
+                    index + 1 == cells.size());
     }
     FOut << line << '\n' << std::flush;
   }
@@ -44,18 +30,10 @@ class TTableWriter final : public IRecordWriter {
     for (size_t index = 0; index < FColumns.size(); ++index) {
       const size_t valueWidth = index < first.size() ? DisplayWidth(TableText(first[index])) : 0;
       FWidths.push_back(std::max(DisplayWidth(FColumns[index].Title), valueWidth));
-      Append(line, FColumns[index].Title, FWidths.back(), false, index + 1 == FColumns.size());
+      AppendAligned(line, FColumns[index].Title, FWidths.back(), false,
+                    index + 1 == FColumns.size());
     }
     FOut << line << '\n';
-  }
-
-  static void Append(std::string& line, const std::string& text, size_t width, bool right,
-                     bool last) {
-    const size_t padding = width > DisplayWidth(text) ? width - DisplayWidth(text) : 0;
-    if (right) line.append(padding, ' ');
-    line += text;
-    if (!right && !last) line.append(padding, ' ');
-    if (!last) line += "  ";
   }
 
   std::ostream& FOut;
@@ -104,17 +82,6 @@ class TJsonWriter final : public IRecordWriter {
   }
 
  private:
-  static std::string JsonValue(const TCell& cell) {
-    switch (cell.Kind) {
-      case TCell::TKind::Null:
-        return "null";
-      case TCell::TKind::Text:
-        return JsonString(cell.Text);
-      default:
-        return cell.Text;
-    }
-  }
-
   std::ostream& FOut;
   std::vector<TColumn> FColumns;
 };
@@ -143,6 +110,11 @@ std::string CsvField(const std::string& text) {
     field += c;
   }
   return field + '"';
+}
+
+std::string JsonValue(const TCell& cell) {
+  if (cell.Kind == TCell::TKind::Null || IsNonFinite(cell)) return "null";
+  return cell.Kind == TCell::TKind::Text ? JsonString(cell.Text) : cell.Text;
 }
 
 std::string JsonString(const std::string& text) {

@@ -18,7 +18,7 @@ class IRecordWriter {
   virtual void Write(const std::vector<TCell>& cells) = 0;
 };
 
-// Table: a header, then aligned rows (width from the header and the first
+// Wide (and table): a header, then aligned rows (width from the header and the first
 // row). CSV: a header line, then one line per record, quoted as RFC 4180
 // wants. JSON lines: one object per record, keys the column names.
 std::unique_ptr<IRecordWriter> MakeRecordWriter(TOutputFormat format, std::ostream& out,
@@ -27,6 +27,10 @@ std::unique_ptr<IRecordWriter> MakeRecordWriter(TOutputFormat format, std::ostre
 // A CSV field: quoted when it holds a comma, a quote, a line break or a blank
 // at either end, its quotes doubled.
 std::string CsvField(const std::string& text);
+
+// A cell as a JSON value: null for a missing value and for a number that is
+// not finite, text quoted.
+std::string JsonValue(const TCell& cell);
 
 // A JSON string literal of UTF-8 text, quotes and control characters escaped.
 std::string JsonString(const std::string& text);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ReadPlan.h"
 #include "plc/PluginDM_Settings.h"
 
 namespace plchost {
@@ -19,6 +20,9 @@ struct TPlannedRequest {
   int32_t DBNumber = 0;
   // The names of the values its records carry, as the decoder names them.
   std::vector<std::string> ValueNames;
+  // For a tree built from --read: the values its records show, and their
+  // names (system code page); empty: every value of a record.
+  std::vector<TShownValue> Shown;
 };
 
 // Builds the requests from the settings' request tree with the plug-in's own

@@ -38,10 +38,9 @@ void Apply(const TSettingsValues& values, TDataSourceCfg& settings) {
   if (!values.RequestTreeFile.empty()) {
     settings.lblParams_Caption = ReadRequestTreeFile(values.RequestTreeFile);
   }
-}
-
-bool IsUtf8(const std::string& text) {
-  return platform::WideToUtf8(platform::Utf8ToWide(text)) == text;
+  if (!values.RequestTreeText.empty()) {
+    settings.lblParams_Caption = RequestTreeText(values.RequestTreeText);
+  }
 }
 
 }  // namespace
@@ -91,9 +90,13 @@ std::string ReadRequestTreeFile(const std::string& path) {
   if (!file) throw ESettings("the request tree " + path + " cannot be read");
   std::ostringstream content;
   content << file.rdbuf();
-  std::string text = content.str();
+  return RequestTreeText(content.str());
+}
+
+std::string RequestTreeText(std::string text) {
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-  if (IsUtf8(text)) text = platform::WideToAnsi(platform::Utf8ToWide(text));
+  const bool utf8 = platform::WideToUtf8(platform::Utf8ToWide(text)) == text;
+  if (utf8) text = platform::WideToAnsi(platform::Utf8ToWide(text));
   return text;
 }
 

@@ -32,4 +32,8 @@ void WriteSettings(const TSettingsLocation& location, const TSettingsValues& val
 // mark dropped) turned into the system code page; other text as it is.
 std::string ReadRequestTreeFile(const std::string& path);
 
+// Request tree text as the plug-in keeps it: UTF-8 (a leading byte-order mark
+// dropped) turned into the system code page; other text as it is.
+std::string RequestTreeText(std::string text);
+
 }  // namespace plchost

@@ -11,4 +11,7 @@ bool IsTerminal(std::FILE* stream);
 // it is no terminal or cannot.
 bool EnableTerminalControl(std::FILE* stream);
 
+// The rows of the terminal the stream writes to; 0 when it is no terminal.
+int TerminalRows(std::FILE* stream);
+
 }  // namespace plchost

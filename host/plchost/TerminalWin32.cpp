@@ -24,4 +24,10 @@ bool EnableTerminalControl(std::FILE* stream) {
   return SetConsoleMode(console, mode | kVirtualTerminalProcessing) != 0;
 }
 
+int TerminalRows(std::FILE* stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!IsTerminal(stream) || !GetConsoleScreenBufferInfo(ConsoleOf(stream), &info)) return 0;
+  return info.srWindow.Bottom - info.srWindow.Top + 1;
+}
+
 }  // namespace plchost

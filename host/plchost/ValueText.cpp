@@ -19,7 +19,8 @@ constexpr int64_t kDayZeroFromMarch0 = 693899;
 TCell Cell(TCell::TKind kind, std::string text) { return {kind, std::move(text)}; }
 
 TCell NumberCell(double value) {
-  if (!std::isfinite(value)) return {};
+  if (std::isnan(value)) return Cell(TCell::TKind::Number, "nan");
+  if (std::isinf(value)) return Cell(TCell::TKind::Number, value < 0 ? "-inf" : "inf");
   char digits[32];
   const auto written = std::to_chars(digits, digits + sizeof digits, value);
   return Cell(TCell::TKind::Number, std::string(digits, written.ptr));
@@ -60,6 +61,11 @@ void CivilDate(int64_t days, int64_t& year, int& month, int& day) {
 }
 
 }  // namespace
+
+bool IsNonFinite(const TCell& cell) {
+  return cell.Kind == TCell::TKind::Number &&
+         (cell.Text == "nan" || cell.Text == "inf" || cell.Text == "-inf");
+}
 
 std::string DateText(double date) {
   if (!IsValidDate(date)) return {};

@@ -17,8 +17,12 @@ struct TCell {
 // The cell of a delivered value: numbers in the shortest text that reads back
 // equal ("." as decimal point), Booleans as true/false, dates as
 // YYYY-MM-DD hh:mm:ss.zzz, text converted from the system code page (or
-// UTF-16) to UTF-8. Empty, Null, and numbers that are not finite give Null.
+// UTF-16) to UTF-8; a number that is not finite as "nan", "inf" or "-inf".
+// Empty and Null give Null.
 TCell CellOf(const TVariant& value);
+
+// A number cell that is NaN or infinite (JSON and InfluxDB have no text for it).
+bool IsNonFinite(const TCell& cell);
 
 // The bytes of a value's text as upper-case hexadecimal pairs (raw packets).
 TCell HexCellOf(const TVariant& value);

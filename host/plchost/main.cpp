@@ -3,6 +3,8 @@
 #include "ExitCodes.h"
 #include "HostRun.h"
 #include "Options.h"
+#include "Probe.h"
+#include "TreeOutput.h"
 #include "platform/Library.h"
 
 int main() {
@@ -20,5 +22,7 @@ int main() {
     std::fputs(plchost::kUsage, stdout);
     return plchost::kExitOk;
   }
+  if (options.PrintTree) return plchost::PrintTree(options);
+  if (options.Probe) return plchost::RunProbe(options);
   return plchost::RunHost(options);
 }

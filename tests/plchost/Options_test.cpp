@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HostSetup.h"
 #include "Options.h"
 #include "ProtocolNames.h"
+#include "ReadOptions.h"
 
 namespace {
 
@@ -84,7 +86,7 @@ TEST(PlchostOptions, RefusesBadInputWithAClearMessage) {
       {{"--plc", "h", "--requests", "t", "--rack", "256"}, "--rack: 256 is outside 0..255"},
       {{"--plc", "h", "--ini", "a", "--count", "0"}, "--count: 0 is outside 1.."},
       {{"--plc", "h", "--ini", "a", "--format", "xml"},
-       "--format: \"xml\" is not table, csv or json"},
+       "--format: \"xml\" is not table, wide, csv, json or influx"},
       {{"--plc", "h", "--ini", "a", "--source", "x;A;B"}, "--source: \"x\" is not a whole number"},
       {{"--plc", "h", "--ini", "a", "--source", "3;A"},
        "--source: \"3;A\" is not ID;NAME;FULL NAME"},
@@ -93,7 +95,28 @@ TEST(PlchostOptions, RefusesBadInputWithAClearMessage) {
       {{"--ini", "a"}, "no channel: give --plc, --serial or --serial-tcp"},
       {{"--requests", "t", "--protocol", "as511"}, "no channel"},
       {{"--plc", "h", "--serial", "x", "--ini", "a"}, "--serial: only one of"},
-      {{"--plc", "h"}, "no request tree"},
+      {{"--plc", "h"}, "no values: give --read ADDR, --requests FILE"},
+      {{"--plc", "h", "--read", "DB1.DBW"}, "--read \"DB1.DBW\": the byte address is missing"},
+      {{"--plc", "h", "--read", "T1"}, "--read \"T1\": the plug-in reads no timers"},
+      {{"--plc", "h", "--read", "MB0", "--read", "MB0"}, "--read: the name \"MB0\" is given twice"},
+      {{"--plc", "h", "--read", "MB0", "--requests", "t"},
+       "--read and --requests exclude each other"},
+      {{"--plc", "h", "--read", "MB0", "--interval", "500"},
+       "--interval: \"500\" is no interval such as 500ms"},
+      {{"--plc", "h", "--read", "MB0", "--interval", "-1s"}, "--interval: \"-1s\" is no interval"},
+      {{"--plc", "h", "--read", "MB0", "--interval", "0.1ms"},
+       "--interval: 0.1ms is outside 1ms..596h"},
+      {{"--plc", "h", "--read", "MB0", "--interval", "600h"},
+       "--interval: 600h is outside 1ms..596h"},
+      {{"--print-tree"}, "--print-tree needs --read"},
+      {{"--serial", "x", "--probe"}, "--probe tries a TCP connection: give --plc HOST"},
+      {{"--probe"}, "--probe tries a TCP connection"},
+      {{"--plc", "h", "--ini", "a", "--username", "u"},
+       "--username and --password-file belong to --mqtt"},
+      {{"--plc", "h", "--ini", "a", "--qos", "2"}, "--qos: 2 is outside 0..1"},
+      {{"--plc", "h", "--ini", "a", "--mqtt-buffer", "1"},
+       "--mqtt-buffer: 1 is outside 2..1000000"},
+      {{"--plc", "h", "--ini", "a", "--topic", "a/#"}, "--topic: \"a/#\" is no topic prefix"},
       {{"--plc", "h", "--registry", "\\Software\\X", "--slot", "1"},
        "--registry uses the settings as they stand"},
       {{"--plc", "h", "--registry", "R", "--ini", "a"}, "--registry and --ini exclude each other"},
@@ -150,6 +173,49 @@ TEST(PlchostOptions, TcpPortFollowsTheProtocolUnlessGiven) {
     EXPECT_EQ(plchost::ResolvedChannel(options.Channel, protocol).Port, c.port)
         << c.plc << " " << c.protocol;
   }
+}
+
+TEST(PlchostOptions, ReadValuesBecomeATreeThatSpeaksIsoOverTcp) {
+  const TOptions options = ParseOptions(
+      {"--plc", "h", "--read", "DB1.DBW0:int=P", "--read", "M0.1", "--interval", "0.25s"});
+  EXPECT_EQ(options.Reads.size(), 2u);
+  EXPECT_EQ(options.IntervalMs, 250);
+  EXPECT_EQ(options.ReadPlan.size(), 2u);
+  EXPECT_EQ(options.Settings.Protocol, plchost::ProtocolIndexOf("isotcp"));
+  EXPECT_NE(options.Settings.RequestTreeText.find("<PollInterval>250</PollInterval>"),
+            std::string::npos);
+  // A protocol given, or settings of an INI file, are kept.
+  EXPECT_EQ(ParseOptions({"--plc", "h", "--read", "MB0", "--protocol", "ibh"}).Settings.Protocol,
+            plchost::ProtocolIndexOf("ibh"));
+  EXPECT_FALSE(ParseOptions({"--plc", "h", "--read", "MB0", "--ini", "a"}).Settings.Protocol);
+  // The tree can be printed without a channel; the probe needs no values.
+  EXPECT_TRUE(ParseOptions({"--read", "MB0", "--print-tree"}).PrintTree);
+  EXPECT_TRUE(ParseOptions({"--plc", "h", "--probe"}).Probe);
+  for (const auto& [text, ms] : std::vector<std::pair<std::string, int64_t>>{
+           {"500ms", 500}, {"1s", 1000}, {"2m", 120000}, {"1h", 3600000}, {"1.5s", 1500}}) {
+    EXPECT_EQ(plchost::ParseInterval(text), ms) << text;
+  }
+}
+
+TEST(PlchostOptions, TakesTheMqttBroker) {
+  if (!plchost::MqttAvailable()) {
+    EXPECT_EQ(UsageError({"--plc", "h", "--ini", "a", "--mqtt", "b"}),
+              "--mqtt: MQTT is not available in this build");
+    return;
+  }
+  const TOptions options =
+      ParseOptions({"--plc", "h", "--ini", "a", "--mqtt", "broker:8883", "--topic", "plant/1",
+                    "--qos", "1", "--username", "u", "--password-file", "p", "--mqtt-buffer", "5"});
+  EXPECT_EQ(options.Mqtt.Host, "broker");
+  EXPECT_EQ(options.Mqtt.Port, 8883);
+  EXPECT_EQ(options.Mqtt.TopicPrefix, "plant/1");
+  EXPECT_EQ(options.Mqtt.Qos, 1);
+  EXPECT_EQ(options.Mqtt.Username, "u");
+  EXPECT_EQ(options.Mqtt.PasswordFile, "p");
+  EXPECT_EQ(options.Mqtt.BufferRecords, 5u);
+  EXPECT_EQ(ParseOptions({"--plc", "h", "--ini", "a", "--mqtt", "b"}).Mqtt.Port, 1883);
+  EXPECT_EQ(UsageError({"--plc", "h", "--ini", "a", "--mqtt", "b", "--password-file", "p"}),
+            "--password-file needs --username");
 }
 
 TEST(PlchostOptions, HelpNeedsNothingElse) { EXPECT_TRUE(ParseOptions({"--help"}).Help); }

@@ -178,10 +178,10 @@ TEST(PlchostRecordOutput, JsonLinesReadBackEveryValue) {
   EXPECT_EQ(object.at(columns[n + 3].Title), "null");
 }
 
-TEST(PlchostRecordOutput, TableAlignsRowsAndKeepsThemOnOneLine) {
+TEST(PlchostRecordOutput, WideTableAlignsRowsAndKeepsThemOnOneLine) {
   const std::vector<TColumn> columns = {{"NAME", "NAME", false}, {"VALUE", "VALUE", false}};
   std::ostringstream out;
-  auto writer = plchost::MakeRecordWriter(plchost::TOutputFormat::Table, out, columns);
+  auto writer = plchost::MakeRecordWriter(plchost::TOutputFormat::Wide, out, columns);
   writer->Write({{TCell::TKind::Text, "a\nb"}, {TCell::TKind::Integer, "7"}});
   writer->Write({{TCell::TKind::Text, "\xC3\xA4"}, {TCell::TKind::Integer, "12345"}});
   EXPECT_EQ(out.str(),
@@ -198,7 +198,6 @@ TEST(PlchostRecordOutput, ValuesBecomeCellsThatReadBack) {
   EXPECT_EQ(cell(TVariant::OfR8(0.1)).Text, "0.1");
   EXPECT_EQ(std::strtod(cell(TVariant::OfR8(1.0 / 3)).Text.c_str(), nullptr), 1.0 / 3);
   EXPECT_EQ(cell(TVariant::OfR4(1.5f)).Text, "1.5");
-  EXPECT_EQ(cell(TVariant::OfR8(std::numeric_limits<double>::quiet_NaN())).Kind, Kind::Null);
   EXPECT_EQ(cell(TVariant::OfCy(-12345)).Text, "-1.2345");
   EXPECT_EQ(cell(TVariant::OfCy(20000)).Text, "2");
   EXPECT_EQ(cell(TVariant::OfBool(true)).Text, "true");
