@@ -4,20 +4,20 @@
 set -euo pipefail
 
 # With --products only what building the products natively needs (the demo).
+# plchost publishes records over MQTT through libmosquitto; its test starts the broker.
 if [ "${1:-}" = "--products" ]; then
-  packages=(cmake make g++ gzip)
+  packages=(cmake make g++ gzip libmosquitto-dev)
   optional=()
 else
-  packages=(cmake make g++ gzip googletest libgtest-dev libgmock-dev libbenchmark-dev
-    mingw-w64 wine wine64 clang-14 libclang-rt-14-dev clang-tidy clang-format time)
+  packages=(cmake make g++ gzip libmosquitto-dev mosquitto googletest libgtest-dev libgmock-dev
+    libbenchmark-dev mingw-w64 wine wine64 clang-14 libclang-rt-14-dev clang-tidy clang-format
+    time)
   # npm fetches the test peer's sources; a machine may have it from elsewhere.
   command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
   # 32-bit wine runs the shipping build's tests; without it the test command
   # builds that build's products and runs the Windows tests in the 64-bit build.
   optional=(wine32)
 fi
-# plchost publishes records over MQTT through libmosquitto; its test starts the broker.
-packages+=(libmosquitto-dev mosquitto)
 
 missing_of() {
   local p
