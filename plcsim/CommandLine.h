@@ -16,11 +16,13 @@ class UsageError : public std::runtime_error {
 struct CommandLine {
   ServerOptions server;
   std::string configPath;  // empty: the default memory
+  bool pty = false;        // also serve a serial personality on a pseudo-terminal
   bool quiet = false;
   bool help = false;
 };
 
-extern const char* const kUsage;
+// The usage text, with the personalities --protocol takes.
+std::string Usage();
 
 // `arguments` without the program name; raises UsageError for anything it does not take.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);

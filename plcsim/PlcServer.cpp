@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Connection.h"
+#include "LineServer.h"
 
 namespace plcsim {
 
@@ -72,11 +73,21 @@ void PlcServer::Admit(TcpSocket socket, const std::string& peer) {
 
 void PlcServer::Serve(Client& client) {
   Log(client.peer + " connected");
-  const std::string reason = ServeConnection(client.socket, memory_, options_.pdu);
+  const std::string reason = ServeClient(client.socket);
   // The socket itself is closed when the thread is joined; Stop may still shut it down.
   client.socket.Shutdown();
   Log(client.peer + " disconnected: " + reason);
   client.finished = true;
+}
+
+std::string PlcServer::ServeClient(TcpSocket& socket) {
+  if (options_.personality == nullptr) {
+    return ServeConnection(socket, memory_, options_.pdu);
+  }
+  const std::unique_ptr<LinePersonality> personality =
+      options_.personality->make(PersonalitySettings{&memory_, options_.plcAddress});
+  LinePacing pacing(options_.baud);
+  return ServeLine(socket, *personality, pacing);
 }
 
 void PlcServer::JoinFinished() {

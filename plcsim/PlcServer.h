@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "LinePersonality.h"
 #include "PlcMemory.h"
 #include "SocketIo.h"
 
@@ -20,12 +21,17 @@ struct ServerOptions {
   uint16_t port = 10102;  // 0: any free port
   uint16_t pdu = 960;     // the largest PDU size agreed to
   size_t maxClients = 64;
+  // Another protocol than ISO over TCP: each client is served by a personality of
+  // this kind, as if the connection were its serial line or its gateway.
+  const PersonalityKind* personality = nullptr;
+  uint8_t plcAddress = 2;  // the PLC's bus address behind an adapter or gateway
+  uint32_t baud = 0;       // a serial line's simulated speed; 0 for none
 };
 
 using LogFunction = std::function<void(const std::string&)>;
 
-// The S7 server: accepts ISO-on-TCP connections and serves each client on its
-// own thread from `memory`, which must outlive it.
+// The S7 server: accepts TCP connections and serves each client on its own thread
+// from `memory`, which must outlive it, over ISO-on-TCP or as a personality.
 class PlcServer {
  public:
   // `log` receives one line per event (connections, errors); it is called from
@@ -54,6 +60,7 @@ class PlcServer {
   void AcceptLoop();
   void Admit(TcpSocket socket, const std::string& peer);
   void Serve(Client& client);
+  std::string ServeClient(TcpSocket& socket);
   void JoinFinished();
   void Log(const std::string& line);
 

@@ -148,6 +148,16 @@ bool TcpSocket::ReadExact(uint8_t* buffer, size_t size) {
   return true;
 }
 
+size_t TcpSocket::ReadSome(uint8_t* buffer, size_t size) {
+  for (;;) {
+    const ssize_t got = recv(handle_, buffer, size, 0);
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    return got > 0 ? static_cast<size_t>(got) : 0;
+  }
+}
+
 bool TcpSocket::WriteAll(const uint8_t* buffer, size_t size) {
   while (size > 0) {
     const ssize_t sent = send(handle_, buffer, size, MSG_NOSIGNAL);

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ByteStream.h"
+
 namespace plcsim {
 
 class SocketError : public std::runtime_error {
@@ -15,10 +17,10 @@ class SocketError : public std::runtime_error {
 
 // A TCP socket (IPv4) that closes itself. The only file of the simulator that
 // talks to the BSD socket interface.
-class TcpSocket {
+class TcpSocket : public ByteStream {
  public:
   TcpSocket() = default;
-  ~TcpSocket();
+  ~TcpSocket() override;
   TcpSocket(TcpSocket&& other) noexcept;
   TcpSocket& operator=(TcpSocket&& other) noexcept;
   TcpSocket(const TcpSocket&) = delete;
@@ -37,7 +39,8 @@ class TcpSocket {
 
   // False when the peer closed, the receive time-out passed or the socket failed.
   bool ReadExact(uint8_t* buffer, size_t size);
-  bool WriteAll(const uint8_t* buffer, size_t size);
+  bool WriteAll(const uint8_t* buffer, size_t size) override;
+  size_t ReadSome(uint8_t* buffer, size_t size) override;
   // Drops what arrives until the peer closes; false on time-out or failure.
   bool WaitForClose();
   void SetReceiveTimeout(std::chrono::milliseconds timeout);

@@ -3,8 +3,9 @@
 # loopback port and stops it again.
 #
 #   plcsim_start PLCSIM [ARGS...]  starts it, waits (bounded) until it listens,
-#                                  sets PLCSIM_PORT and PLCSIM_PID; false when
-#                                  it did not start (its output on stderr)
+#                                  sets PLCSIM_PORT and PLCSIM_PID (and PLCSIM_PTY,
+#                                  the pseudo-terminal of --pty); false when it
+#                                  did not start (its output on stderr)
 #   plcsim_stop                    stops it
 
 plcsim_start() {
@@ -16,7 +17,10 @@ plcsim_start() {
   PLCSIM_PORT=""
   for _ in $(seq 100); do
     PLCSIM_PORT=$(sed -n 's/^plcsim listening on [0-9.]*:\([0-9]*\)$/\1/p' "$_plcsim_log")
-    [ -n "$PLCSIM_PORT" ] && return 0
+    if [ -n "$PLCSIM_PORT" ]; then
+      PLCSIM_PTY=$(sed -n 's/^plcsim serial line on \(.*\)$/\1/p' "$_plcsim_log")
+      return 0
+    fi
     kill -0 "$PLCSIM_PID" 2>/dev/null || break
     sleep 0.1
   done

@@ -6,9 +6,12 @@
    (daveProtoISOTCP243). Every other protocol code gives daveResProtocolNotSupported.
 
    The socket protocols talk over the socket handle given to daveNewInterface (usually
-   from openSocket); the read and write functions of the interface record are used by
-   the serial protocols only. Debug output, when daveSetDebug has set flags, goes to the
-   interface's debug function, or to stderr where none is set.
+   from openSocket). The serial protocols send and receive every byte through the read
+   and write functions of the interface record: daveNewInterface sets them to the
+   library's own, which talk to a port that setPort opened; a caller may replace them
+   with its own (the plug-in carries the bytes over the host's channel so). Debug
+   output, when daveSetDebug has set flags, goes to the interface's debug function, or
+   to stderr where none is set.
 
    Records: only the members marked "fixed" have fixed places (offsets in the 32-bit
    build); every other member is the library's own and may change. */
@@ -122,7 +125,12 @@ enum {
   daveResConnectionLost = -1026,
   daveResReadTooLarge = -1027,
   daveResNotConnected = -1028,
-  daveResProtocolNotSupported = -1029
+  daveResProtocolNotSupported = -1029,
+  /* serial lines and their adapters */
+  daveResWriteFailed = -1030,
+  daveResWrongAddress = -1031,
+  daveResLineErrors = -1032,
+  daveResAdapterRefused = -1033
 };
 
 /* The PDU length asked for when connecting; the PLC may grant less. */
@@ -135,6 +143,8 @@ typedef struct {
 } daveOSserialType;
 
 typedef struct daveInterface daveInterface;
+/* What a protocol keeps per interface or connection; the library's own. */
+typedef struct daveTransportState daveTransportState;
 
 /* Transport functions a caller may place into the interface record. */
 typedef int32_t(DAVE_CALL* daveReadFunction)(daveInterface* di, char* buffer, int32_t length);
@@ -156,6 +166,7 @@ struct daveInterface {
   int32_t protocol;          /* as passed to daveNewInterface */
   void* userData;            /* fixed, 104: the caller's; never touched by the library */
   daveDebugFunction debugFn; /* fixed, 108 */
+  daveTransportState* state; /* the protocol's own, freed with the record */
 };
 
 typedef struct {
@@ -168,9 +179,13 @@ typedef struct {
   int32_t connected; /* daveConnectPLC succeeded and no disconnect since */
   int32_t PDUnumber; /* reference of the last request sent */
   daveInterface* iface;
+  daveTransportState* state; /* the protocol's own, freed with the record */
 } daveConnection;
 
-/* Ports. Each returns a handle > 0, or 0 when the port could not be opened. */
+/* Ports. Each returns a handle > 0, or 0 when the port could not be opened.
+   setPort opens a serial port (a COM port, or a POSIX tty) in raw mode: the baud rate
+   as decimal text (9600 to 115200), 8 data bits, parity 'E', 'O' or 'N' (either case),
+   1 stop bit, no flow control. */
 DAVE_API int32_t DAVE_CALL setPort(const char* name, const char* baud, char parity);
 DAVE_API int32_t DAVE_CALL openSocket(int32_t port, const char* host);
 /* Returns -1: the S7 online interface is not supported yet. */

@@ -1,20 +1,28 @@
-// The record and connection entry points; the protocol work is in IsoSession.
+// The record and connection entry points; the S7 layer is in S7Session, each protocol
+// family's transport behind Transport.
 #include <cstring>
 
 #include "Debug.h"
-#include "IsoSession.h"
 #include "Records.h"
 #include "S7Read.h"
+#include "S7Session.h"
+#include "SerialLine.h"
+#include "Transport.h"
 
 namespace nodave {
 namespace {
 
 constexpr int32_t kDefaultTimeout = 1000000;  // microseconds, until the caller sets its own
-constexpr int32_t kLargestRack = 7;
-constexpr int32_t kLargestSlot = 31;
 
-bool SpeaksIsoTcp(const daveInterface* di) {
-  return di->protocol == daveProtoISOTCP || di->protocol == daveProtoISOTCP243;
+// The transport of a live interface, or nullptr with the reason in `result`.
+const Transport* TransportOf(const daveInterface* di, int32_t& result) {
+  if (!IsLiveInterface(di)) {
+    result = daveResInvalidParam;
+    return nullptr;
+  }
+  const Transport* transport = TransportFor(di->protocol);
+  result = transport != nullptr ? daveResOK : daveResProtocolNotSupported;
+  return transport;
 }
 
 // Why a connection cannot be used for a connect or read, or daveResOK.
@@ -22,7 +30,9 @@ int32_t Usable(const daveConnection* dc) {
   if (!IsLiveConnection(dc)) {
     return daveResInvalidParam;
   }
-  return SpeaksIsoTcp(dc->iface) ? daveResOK : daveResProtocolNotSupported;
+  int32_t result;
+  TransportOf(dc->iface, result);
+  return result;
 }
 
 }  // namespace
@@ -41,6 +51,8 @@ DAVE_API daveInterface* DAVE_CALL daveNewInterface(daveOSserialType fd, const ch
   di->localMPI = localMPI;
   di->speed = speed;
   di->protocol = protocol;
+  di->readFn = PortRead;
+  di->writeFn = PortWrite;
   if (name != nullptr) {
     std::strncpy(di->name, name, sizeof di->name - 1);
   }
@@ -64,21 +76,14 @@ DAVE_API daveConnection* DAVE_CALL daveNewConnection(daveInterface* di, int32_t 
 DAVE_API void DAVE_CALL daveFree(void* record) { FreeRecord(record); }
 
 DAVE_API int32_t DAVE_CALL daveInitAdapter(daveInterface* di) {
-  if (!IsLiveInterface(di)) {
-    return daveResInvalidParam;
-  }
-  return SpeaksIsoTcp(di) ? daveResOK : daveResProtocolNotSupported;
+  int32_t result;
+  const Transport* transport = TransportOf(di, result);
+  return transport != nullptr ? transport->InitAdapter(di) : result;
 }
 
 DAVE_API int32_t DAVE_CALL daveConnectPLC(daveConnection* dc) {
   const int32_t usable = Usable(dc);
-  if (usable != daveResOK) {
-    return usable;
-  }
-  if (dc->rack < 0 || dc->rack > kLargestRack || dc->slot < 0 || dc->slot > kLargestSlot) {
-    return daveResInvalidParam;
-  }
-  return ConnectIso(dc);
+  return usable == daveResOK ? ConnectS7(dc) : usable;
 }
 
 DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32_t DB,
@@ -97,7 +102,7 @@ DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32
   ReadItem item;
   result = MakeReadItem(area, DB, start, len, item);
   if (result == daveResOK) {
-    result = ReadIso(dc, item, static_cast<uint8_t*>(buffer));
+    result = ReadS7(dc, item, static_cast<uint8_t*>(buffer));
   }
   if (result == daveResOK) {
     dc->AnswLen = len;
@@ -107,16 +112,23 @@ DAVE_API int32_t DAVE_CALL daveReadBytes(daveConnection* dc, int32_t area, int32
   return result;
 }
 
-// Nothing goes on the wire: the PLC ends its side when the socket is closed.
 DAVE_API int32_t DAVE_CALL daveDisconnectPLC(daveConnection* dc) {
-  if (!IsLiveConnection(dc)) {
-    return daveResInvalidParam;
+  const int32_t usable = Usable(dc);
+  if (usable == daveResOK && dc->connected) {
+    TransportFor(dc->iface->protocol)->Disconnect(dc);
   }
-  dc->connected = 0;
-  return daveResOK;
+  if (IsLiveConnection(dc)) {
+    dc->connected = 0;
+  }
+  return usable == daveResInvalidParam ? usable : daveResOK;
 }
 
 DAVE_API int32_t DAVE_CALL daveDisconnectAdapter(daveInterface* di) {
-  return IsLiveInterface(di) ? daveResOK : daveResInvalidParam;
+  int32_t result;
+  const Transport* transport = TransportOf(di, result);
+  if (transport != nullptr) {
+    transport->DisconnectAdapter(di);
+  }
+  return result == daveResInvalidParam ? result : daveResOK;
 }
 }

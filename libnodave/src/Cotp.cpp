@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "Debug.h"
-
 namespace nodave {
 namespace {
 
@@ -136,7 +134,6 @@ int32_t ReceivePdu(const Link& link, Clock::time_point deadline, Bytes& pdu) {
       break;
     }
   }
-  DebugBytes(link.di, daveDebugPDU, "PDU received", pdu.data(), pdu.size());
   return tooLong ? daveResCannotEvaluatePDU : daveResOK;
 }
 

@@ -44,13 +44,26 @@ const ErrorText kTexts[] = {
      "out of range, or a record that is not (or no longer) valid"},
     {daveResShortPacket, "the PLC's answer is shorter than its minimum size"},
     {daveResTimeout,
-     "no answer from the PLC within the time-out: check the connection and the PLC, or "
-     "raise the time-out"},
+     "no answer from the PLC within the time-out: check the connection and the PLC (on a "
+     "serial line: the cable, the adapter's power, baud rate, parity and the PLC's address), "
+     "or raise the time-out"},
     {daveResConnectionLost, "the connection to the PLC was closed or broke: connect again"},
     {daveResReadTooLarge,
      "read too large for one request: it must be split into pieces of at most the PDU length "
      "minus 18 bytes"},
     {daveResNotConnected, "not connected: connect to the PLC first"},
+    {daveResWriteFailed,
+     "the bytes could not be sent: the serial port or the host's channel is closed or not "
+     "ready"},
+    {daveResWrongAddress,
+     "an answer came from another station than the PLC: check the PLC's (remote) address and "
+     "the local address"},
+    {daveResLineErrors,
+     "the line delivers corrupted frames (checksum or framing errors, or refusals): check the "
+     "cable, baud rate and parity"},
+    {daveResAdapterRefused,
+     "the adapter refused its configuration: check the local address (it must be free on the "
+     "bus and not above the highest station address) and the bus speed"},
     {daveResProtocolNotSupported,
      "protocol not supported yet: use ISO over TCP (122) or ISO over TCP for CP 243 (123)"},
     {0x8000, "the function is already in use"},

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "LiveSet.h"
+#include "Transport.h"
 
 // The members the plug-in reaches by offset, in the 32-bit build.
 static_assert(sizeof(void*) != 4 || offsetof(daveInterface, timeout) == 0);
@@ -52,9 +53,13 @@ void FreeRecord(void* record) {
     return;
   }
   if (Interfaces().Remove(record)) {
-    delete static_cast<daveInterface*>(record);
+    auto* di = static_cast<daveInterface*>(record);
+    delete di->state;
+    delete di;
   } else if (Connections().Remove(record)) {
-    delete static_cast<daveConnection*>(record);
+    auto* dc = static_cast<daveConnection*>(record);
+    delete dc->state;
+    delete dc;
   }
 }
 

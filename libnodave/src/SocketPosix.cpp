@@ -1,13 +1,13 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
+#include "DescriptorPosix.h"
 #include "Socket.h"
 
 namespace nodave {
@@ -26,21 +26,6 @@ int ConnectedSocket(const addrinfo& address) {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
   return fd;
-}
-
-// Milliseconds until the deadline, for poll; 0 once it has passed.
-int MillisecondsLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-bool Readable(int fd, int timeoutMs) {
-  pollfd entry{fd, POLLIN, 0};
-  int ready;
-  do {
-    ready = poll(&entry, 1, timeoutMs);
-  } while (ready < 0 && errno == EINTR);
-  return ready > 0;
 }
 
 }  // namespace
@@ -86,26 +71,12 @@ bool SocketSendAll(int32_t handle, const uint8_t* data, size_t length) {
 
 ReceiveStatus SocketReceiveAll(int32_t handle, uint8_t* data, size_t length,
                                Clock::time_point deadline) {
-  while (length > 0) {
-    if (!Readable(handle, MillisecondsLeft(deadline))) {
-      return ReceiveStatus::kTimeout;
-    }
-    const ssize_t received = recv(handle, data, length, 0);
-    if (received < 0 && errno == EINTR) {
-      continue;
-    }
-    if (received <= 0) {
-      return ReceiveStatus::kClosed;
-    }
-    data += received;
-    length -= static_cast<size_t>(received);
-  }
-  return ReceiveStatus::kOk;
+  return ReadAll(handle, data, length, deadline);
 }
 
 void SocketDiscardPending(int32_t handle) {
   uint8_t scratch[512];
-  while (Readable(handle, 0) && recv(handle, scratch, sizeof scratch, 0) > 0) {
+  while (WaitReadable(handle, Clock::now()) && recv(handle, scratch, sizeof scratch, 0) > 0) {
   }
 }
 
