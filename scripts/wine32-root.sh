@@ -12,8 +12,11 @@ set -euo pipefail
 
 root="${MOX_WINE32_ROOT:-/opt/mox-wine32}"
 version=$(dpkg-query -W -f='${Version}' wine64)
+# What the stamp holds: the wine version and how this script lays out the root
+# (raised when the layout changes, so that an older root is made anew).
+layout=2
 stamp="$root/.complete"
-[ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && exit 0
+[ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version layout $layout" ] && exit 0
 
 # wine's 32-bit side must be the installed 64-bit side's version; the
 # libraries it links are taken as the package lists have them.
@@ -53,6 +56,22 @@ zlib=/usr/i686-w64-mingw32/lib/zlib1.dll
   tail -c +97 "$zlib"
 } >"$staging/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll"
 
+# The preloader keeps the lower part of the address space free for Windows
+# programs. Its ELF headers lie in a segment of their own at 0x08048000, far
+# below its code at 0x7d400000; qemu reserves the whole span between a
+# program's lowest and highest segment, which would leave 32-bit wine with
+# little more than the first 128 MB: a 20 MB DLL then fails to load with "not
+# enough memory" after a few loads. Nothing reads that segment once the program
+# runs, so its entry (the first program header) is made unused.
+preloader="$staging/usr/lib/wine/wine-preloader"
+target=$(readlink -f "$preloader")
+first_header=$(od -An -tx4 -j52 -N12 "$target" | tr -s ' ')
+if [ "$first_header" = " 00000001 00000000 08048000" ]; then
+  printf '\0\0\0\0' | dd of="$target" bs=1 seek=52 conv=notrunc status=none
+else
+  echo "wine32-root: note: the preloader's segments are not the expected ones, left as they are" >&2
+fi
+
 # The emulated dynamic loader reads the root's own library cache.
 echo 'include /etc/ld.so.conf.d/*.conf' >"$staging/etc/ld.so.conf"
 ldconfig -r "$staging"
@@ -64,7 +83,7 @@ exec "$root/usr/lib/wine/wine" "\$@"
 EOF
 chmod 755 "$staging/mox/wine"
 
-echo "$version" >"$staging/.complete"
+echo "$version layout $layout" >"$staging/.complete"
 rm -rf "$root"
 mv "$staging" "$root"
 echo "wine32-root: $root ready"
