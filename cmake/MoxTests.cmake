@@ -25,10 +25,10 @@ endfunction()
 # mox_add_test_executable(NAME [EMULATED [THREADED FILTER]] SOURCES... LIBS libs...)
 # One executable per test group keeps the number of wine start-ups small.
 # EMULATED marks a suite that also runs where 32-bit programs run only under
-# user-mode emulation, which runs no program that starts threads: its test
-# gets the label win32-emulated. THREADED (a GoogleTest filter) names the cases
-# of such a suite that start threads; they run as the test NAME_threads
-# without the label. The targets win32_emulated_tests and other_tests build
+# user-mode emulation, where a second thread of a program breaks 32-bit wine:
+# its test gets the label win32-emulated. THREADED (a GoogleTest filter) names
+# the cases of such a suite that start threads; they run as the test
+# NAME_threads without the label. The targets win32_emulated_tests and other_tests build
 # the executables of each side.
 function(mox_add_test_executable name)
   cmake_parse_arguments(ARG "EMULATED" "THREADED" "SOURCES;LIBS" ${ARGN})
