@@ -22,16 +22,44 @@ function(mox_find_gtest)
   target_link_libraries(mox_test_main PUBLIC GTest::gmock GTest::gtest)
 endfunction()
 
-# mox_add_test_executable(NAME SOURCES... LIBS libs...)
+# mox_add_test_executable(NAME [EMULATED [THREADED FILTER]] SOURCES... LIBS libs...)
 # One executable per test group keeps the number of wine start-ups small.
+# EMULATED marks a suite that also runs where 32-bit programs run only under
+# user-mode emulation, where a second thread of a program breaks 32-bit wine:
+# its test gets the label win32-emulated. THREADED (a GoogleTest filter) names
+# the cases of such a suite that start threads; they run as the test
+# NAME_threads without the label. The targets win32_emulated_tests and other_tests build
+# the executables of each side.
 function(mox_add_test_executable name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "EMULATED" "THREADED" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_SOURCES)
     return()
   endif()
   mox_find_gtest()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} mox_test_main)
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  if(NOT ARG_EMULATED)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    mox_test_group(other_tests ${name})
+    return()
+  endif()
+  if(ARG_THREADED)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_filter=-${ARG_THREADED})
+    add_test(NAME ${name}_threads COMMAND ${name} --gtest_brief=1 --gtest_filter=${ARG_THREADED})
+    set_tests_properties(${name}_threads PROPERTIES TIMEOUT 600)
+    mox_test_group(other_tests ${name})
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS win32-emulated)
+  mox_test_group(win32_emulated_tests ${name})
+endfunction()
+
+# mox_test_group(GROUP TARGET...): GROUP builds the targets.
+function(mox_test_group group)
+  if(NOT TARGET ${group})
+    add_custom_target(${group})
+  endif()
+  add_dependencies(${group} ${ARGN})
 endfunction()

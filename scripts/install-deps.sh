@@ -14,10 +14,26 @@ else
     time)
   # npm fetches the test peer's sources; a machine may have it from elsewhere.
   command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
-  # 32-bit wine runs the shipping build's tests; without it the test command
-  # builds that build's products and runs the Windows tests in the 64-bit build.
+  # 32-bit wine runs the shipping build's tests; without it (or on a kernel
+  # that runs no 32-bit programs) they run under qemu's user-mode emulation,
+  # with wine's i386 files in a private root (scripts/wine32-root.sh).
   optional=(wine32)
 fi
+
+# Where native 32-bit wine cannot run, the emulator and the private root; the
+# test command falls back to the 64-bit build when they cannot be had.
+emulation() {
+  [ "${1:-}" = "--products" ] && return 0
+  source "$(dirname "$0")/wine-env.sh"
+  if [ "${MOX_WIN32_EMULATE:-0}" != 1 ] && kernel_runs_i386 &&
+    /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    return 0
+  fi
+  [ -x /usr/bin/qemu-i386-static ] || install qemu-user-static ||
+    echo "Could not install qemu-user-static: no 32-bit tests under emulation"
+  [ -x /usr/bin/qemu-i386-static ] || return 0
+  bash "$(dirname "$0")/wine32-root.sh" || echo "No private 32-bit wine root: no 32-bit tests under emulation"
+}
 
 missing_of() {
   local p
@@ -28,9 +44,12 @@ missing_of() {
 
 mapfile -t missing < <(missing_of "${packages[@]}")
 mapfile -t missing_optional < <(missing_of "${optional[@]}")
-[ "${#missing[@]}" -eq 0 ] && [ "${#missing_optional[@]}" -eq 0 ] && exit 0
-
 install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+
+if [ "${#missing[@]}" -eq 0 ] && [ "${#missing_optional[@]}" -eq 0 ]; then
+  emulation "$@"
+  exit 0
+fi
 
 echo "Installing: ${missing[*]} ${missing_optional[*]}"
 [ "${#optional[@]}" -eq 0 ] || dpkg --print-foreign-architectures | grep -qx i386 ||
@@ -45,3 +64,4 @@ done
 [ "${#missing[@]}" -eq 0 ] || install "${missing[@]}"
 [ "${#missing_optional[@]}" -eq 0 ] || install "${missing_optional[@]}" ||
   echo "Could not install ${missing_optional[*]}: going on without them"
+emulation "$@"

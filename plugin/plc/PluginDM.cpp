@@ -157,7 +157,7 @@ void TaPlugin::FreeEngines(std::vector<TSerialPortDM*> engines) {
 void TaPlugin::moxPluginBeforeGetParserItems() {
   ParserItems().Clear();
   AddStandardParserItems(false);
-  if (Settings) AddPlcParserItems(ParserItems(), *Settings);
+  AddPlcParserItems(ParserItems(), Settings.get());
 }
 
 void TaPlugin::moxPluginProcessData(const TPluginCall& call, int32_t& result) {

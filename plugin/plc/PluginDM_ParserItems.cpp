@@ -27,11 +27,11 @@ void AddResponseItem(TParserItemList& items, const TRequestItem& request,
 
 }  // namespace
 
-void AddPlcParserItems(TParserItemList& items, const TDataSourceCfg& settings) {
+void AddPlcParserItems(TParserItemList& items, const TDataSourceCfg* settings) {
   AddFixedFields(items);
   TThreadObjectList requests(true);
   TRequestListBuild build;
-  build.Settings = &settings;
+  build.Settings = settings;
   BuildRequestList(build, requests);
   TReadGuard<TThreadObjectList> hold(requests);
   for (TObject* object : *hold) {

@@ -13,7 +13,8 @@ constexpr char kDataBlockField[] = "DATABLOCK";
 
 // Appends the four PLC fields (Integer, no default), then one item per named
 // response value of the settings' request tree, described by its request's
-// name and defaulting to "0" (type not given). An item with `Count` above 1
-// and `AppendCnt` lists each counted name, described "request (name)";
-// otherwise the plain name. A malformed tree propagates its exception.
-void AddPlcParserItems(TParserItemList& items, const TDataSourceCfg& settings);
+// name and defaulting to "0" (type not given); without settings (none loaded
+// yet) there are no requests. An item with `Count` above 1 and `AppendCnt`
+// lists each counted name, described "request (name)"; otherwise the plain
+// name. A malformed tree propagates its exception.
+void AddPlcParserItems(TParserItemList& items, const TDataSourceCfg* settings);

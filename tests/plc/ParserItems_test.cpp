@@ -17,7 +17,7 @@ std::string Listed(const std::string& requests) {
   TDataSourceCfg settings(nullptr);
   settings.lblParams_Caption = Tree(requests);
   TParserItemList items;
-  AddPlcParserItems(items, settings);
+  AddPlcParserItems(items, &settings);
   return items.Render();
 }
 
@@ -46,7 +46,7 @@ TEST(PlcParserItems, AMalformedTreeReachesTheCaller) {
   TDataSourceCfg settings(nullptr);
   settings.lblParams_Caption = Tree("<R/>") + "</x><y/>";
   TParserItemList items;
-  EXPECT_THROW(AddPlcParserItems(items, settings), EpimXMLError);
+  EXPECT_THROW(AddPlcParserItems(items, &settings), EpimXMLError);
 }
 
 }  // namespace

@@ -146,10 +146,13 @@ int32_t TmoxPlugin::DoSettingsNow(const std::string& command, const TPluginCall&
   return -2;
 }
 
+// The hook starts from -1 (refused) and sets what it handled; a module
+// without a hook takes every event.
 int32_t TmoxPlugin::DoEvent(const TPluginCall& call) {
   if (!call.Params.Exists("EVENT-TYPE")) return -1;
-  int32_t result = 0;
-  if (OnEvent) OnEvent(*this, call.Params.Text("EVENT-TYPE"), call, result);
+  if (!OnEvent) return 0;
+  int32_t result = -1;
+  OnEvent(*this, call.Params.Text("EVENT-TYPE"), call, result);
   return result;
 }
 

@@ -4,12 +4,9 @@
 #include <exception>
 
 #include "moxShared/Public/Common/moxThreadParamsList.h"
+#include "platform/Version.h"
 #include "settings/TWtransl.h"
 #include "settings/TWtranslModuleSetup.h"
-
-#ifndef MOX_VERSION_TEXT
-#define MOX_VERSION_TEXT ""
-#endif
 
 const std::array<const char*, 13> kPluginEventNames = {"LOG-MESSAGE",
                                                        "NEW-LOG-FILE",
@@ -78,7 +75,7 @@ void TmoxPlugin::SetUpIdentity() {
   // The library is the module that holds this code.
   const std::string file = platform::ModuleFileName(
       platform::ModuleOfAddress(reinterpret_cast<const void*>(&TmoxPlugin::StaticClassInfo)));
-  VersionText = MOX_VERSION_TEXT;
+  VersionText = platform::FileVersionText(file);
   ModulePath = DirectoryOf(file);
   ModuleName = file.substr(ModulePath.size());
 }
