@@ -41,7 +41,9 @@ TSerialPortDM::TSerialPortDM(TaPlugin& owner, const TDataSourceCfg& settings)
 
 TSerialPortDM::~TSerialPortDM() {
   FBridge->Invalidate();
-  FreeTimer(FQueue);
+  // The worker may be decoding an answer, which switches the timer: silenced
+  // now, freed once the worker has ended.
+  SilenceTimer(*FQueue);
   // Closing first ends a read that waits for the host, so the disconnect
   // (which waits for reads) is not held up by it.
   FBridge->Close();
@@ -51,6 +53,7 @@ TSerialPortDM::~TSerialPortDM() {
     // The engine goes away whatever the link says.
   }
   StopAndFreeWorker(FWorker);
+  FreeTimer(FQueue);
   FLink.reset();
   FBridge.reset();
 }

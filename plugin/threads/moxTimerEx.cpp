@@ -140,18 +140,22 @@ void TmoxTimerEx::DestroyWindow(bool fromOwner) {
   }
 }
 
+void SilenceTimer(TmoxTimerEx& timer) {
+  try {
+    timer.SetEnabled(false);
+  } catch (...) {
+    // Shutting down regardless.
+  }
+  try {
+    timer.SetOnTimer(nullptr);
+  } catch (...) {
+    // Shutting down regardless.
+  }
+}
+
 void FreeTimer(std::unique_ptr<TmoxTimerEx>& timer) {
   if (!timer) return;
-  try {
-    timer->SetEnabled(false);
-  } catch (...) {
-    // Shutting down regardless.
-  }
-  try {
-    timer->SetOnTimer(nullptr);
-  } catch (...) {
-    // Shutting down regardless.
-  }
+  SilenceTimer(*timer);
   timer.reset();
 }
 

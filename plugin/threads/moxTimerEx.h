@@ -72,8 +72,11 @@ class TmoxTimerEx {
   std::shared_ptr<WindowLink> link_;
 };
 
-// Shutdown used by owners: disables the timer, drops its handler (failures of
-// both are ignored), frees it and clears the reference.
+// Shutdown used by owners: disables the timer and drops its handler (failures
+// of both are ignored), so that it never fires again; other threads may still
+// switch it on or off harmlessly until it is freed.
+void SilenceTimer(TmoxTimerEx& timer);
+// SilenceTimer, then frees the timer and clears the reference.
 void FreeTimer(std::unique_ptr<TmoxTimerEx>& timer);
 
 // Where TmoxTimeout reads the time: the platform's 64-bit tick count, or, where
