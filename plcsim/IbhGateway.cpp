@@ -2,9 +2,10 @@
 // the PLC's bus address, acknowledges every frame and answers S7 PDUs from memory.
 #include <set>
 
+#include "FramedGateway.h"
 #include "GatewayPersonalities.h"
 #include "IbhFrames.h"
-#include "S7Pdu.h"
+#include "MpiBus.h"
 
 namespace plcsim {
 namespace {
@@ -13,42 +14,22 @@ const std::vector<uint8_t> kCommandAnswer{0x97, 0x00, 0x00, 0x00};
 const std::vector<uint8_t> kPartnersAnswer{0x96, 0x00, 0x00, 0x00};
 const std::vector<uint8_t> kTransportAck{0x82, 0x00, 0x00, 0x00};
 const std::vector<uint8_t> kFromPlc{0x00, 0x00, 0xC2, 0x02};
-const std::vector<uint8_t> kConnectBody{0x04, 0x00, 0x80, 0x00, 0x02, 0x00,
-                                        0x02, 0x01, 0x00, 0x01, 0x00};
 
 constexpr uint8_t kIdCheck = 0x97;
 constexpr uint8_t kListPartners = 0x96;
 constexpr uint8_t kMpiFrame = 0x82;
-constexpr uint8_t kConnectRequest = 0xE0;
-constexpr uint8_t kConnectResponse = 0xD0;
-constexpr uint8_t kConnectConfirm = 0x05;
-constexpr uint8_t kData = 0xF1;
-constexpr uint8_t kDataAck = 0xB0;
-constexpr uint8_t kDisconnect = 0x80;
 constexpr size_t kFunctionAt = 13;  // in frames from the client
 constexpr size_t kMpiHeaderOut = 15;
-constexpr size_t kStations = 127;
 constexpr uint8_t kStationPresent = 0x30;
 constexpr uint8_t kNobody = 0xFF;
 
-class IbhGateway final : public LinePersonality {
+class IbhGateway final : public FramedGateway {
  public:
   explicit IbhGateway(const PersonalitySettings& settings)
-      : memory_(*settings.memory), plc_(settings.plcAddress) {}
-
-  Bytes OnBytes(const uint8_t* data, size_t size) override {
-    frames_.Add(data, size);
-    Bytes reply;
-    Bytes frame;
-    while (frames_.Next(frame)) {
-      const Bytes answer = Answer(frame);
-      reply.insert(reply.end(), answer.begin(), answer.end());
-    }
-    return reply;
-  }
+      : FramedGateway(settings, IbhFrameBuffer()) {}
 
  private:
-  Bytes Answer(const Bytes& frame) {
+  Bytes AnswerFrame(const Bytes& frame) override {
     if (frame[0] != 0x07 || frame.size() < kIbhHeader) {
       return {};  // our own frames echoed, or garbage
     }
@@ -68,15 +49,15 @@ class IbhGateway final : public LinePersonality {
 
   Bytes Partners(uint8_t packet) const {
     Bytes body{0, 0, 0, 0, 0, 0x7F, 0x0A, 0x02};
-    for (size_t station = 0; station < kStations; ++station) {
-      body.push_back(station == plc_ ? kStationPresent : kNobody);
+    for (size_t station = 0; station < kMpiStations; ++station) {
+      body.push_back(station == Plc() ? kStationPresent : kNobody);
     }
     return IbhAnswer(packet, kPartnersAnswer, body);
   }
 
   // A frame from the PLC's side to connection `id`: MPI header, function, data.
   Bytes FromPlc(uint8_t id, uint8_t function, const Bytes& data) const {
-    Bytes body{id, id, plc_, 0, 0, 0x22, static_cast<uint8_t>(data.size() + 1), function};
+    Bytes body{id, id, Plc(), 0, 0, 0x22, static_cast<uint8_t>(data.size() + 1), function};
     body.insert(body.end(), data.begin(), data.end());
     return IbhAnswer(0, kFromPlc, body);
   }
@@ -84,21 +65,21 @@ class IbhGateway final : public LinePersonality {
   Bytes MpiFrame(const Bytes& frame) {
     const uint8_t id = frame[8];
     const uint8_t function = frame[kFunctionAt];
-    if (frame[10] != plc_ || function == kDataAck) {
+    if (frame[10] != Plc() || function == kMpiDataAck) {
       return {};  // nobody at that bus address; acknowledgements need no answer
     }
-    Bytes reply = IbhAnswer(frame[3], kTransportAck, {id, plc_, id, 0x01, 0x09});
+    Bytes reply = IbhAnswer(frame[3], kTransportAck, {id, Plc(), id, 0x01, 0x09});
     Bytes answer;
-    if (function == kConnectRequest) {
+    if (function == kMpiConnectRequest) {
       connected_.insert(id);
       plcNumber_ = 0;
-      limits_ = PduLimits{240, 240};
-      answer = FromPlc(id, kConnectResponse, kConnectBody);
-    } else if (function == kConnectConfirm) {
-      answer = FromPlc(id, kConnectConfirm, {0x01});
-    } else if (function == kDisconnect) {
+      ResetPduLimits();
+      answer = FromPlc(id, kMpiConnectResponse, kMpiConnectResponseBody);
+    } else if (function == kMpiConnectConfirm) {
+      answer = FromPlc(id, kMpiConnectConfirm, {0x01});
+    } else if (function == kMpiDisconnectRequest) {
       connected_.erase(id);
-    } else if (function == kData && frame.size() > kMpiHeaderOut) {
+    } else if (function == kMpiData && frame.size() > kMpiHeaderOut) {
       answer = Data(id, frame);
     }
     reply.insert(reply.end(), answer.begin(), answer.end());
@@ -108,25 +89,20 @@ class IbhGateway final : public LinePersonality {
   // The MPI acknowledgement and the PLC's answer; a disconnect for a connection that
   // is not there or a PDU that breaks the protocol.
   Bytes Data(uint8_t id, const Bytes& frame) {
-    const auto pdu =
-        AnswerPdu(frame.data() + kMpiHeaderOut, frame.size() - kMpiHeaderOut, limits_, memory_);
+    const auto pdu = AnswerS7(frame.data() + kMpiHeaderOut, frame.size() - kMpiHeaderOut);
     if (connected_.count(id) == 0 || !pdu) {
-      return FromPlc(id, kDisconnect, {});
+      return FromPlc(id, kMpiDisconnectRequest, {});
     }
-    Bytes reply = FromPlc(id, kDataAck, {0x01, frame[14]});
+    Bytes reply = FromPlc(id, kMpiDataAck, {0x01, frame[14]});
     Bytes data{plcNumber_++};
     data.insert(data.end(), pdu->begin(), pdu->end());
-    const Bytes answer = FromPlc(id, kData, data);
+    const Bytes answer = FromPlc(id, kMpiData, data);
     reply.insert(reply.end(), answer.begin(), answer.end());
     return reply;
   }
 
-  const PlcMemory& memory_;
-  const uint8_t plc_;
-  FrameBuffer frames_ = IbhFrameBuffer();
   std::set<uint8_t> connected_;
   uint8_t plcNumber_ = 0;
-  PduLimits limits_{240, 240};
 };
 
 }  // namespace

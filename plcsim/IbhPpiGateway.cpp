@@ -1,8 +1,8 @@
 // The IBH-Link gateway with a PPI bus: every PDU frame goes to the station it names;
 // the gateway polls the PC once before it hands over the PLC's answer.
+#include "FramedGateway.h"
 #include "GatewayPersonalities.h"
 #include "IbhFrames.h"
-#include "S7Pdu.h"
 
 namespace plcsim {
 namespace {
@@ -13,47 +13,30 @@ constexpr size_t kPpiHeaderEnd = 13;  // FF FF address 00 length, then the PDU
 constexpr size_t kAddressAt = 10;
 constexpr uint8_t kPacket = 0x02;
 
-class IbhPpiGateway final : public LinePersonality {
+class IbhPpiGateway final : public FramedGateway {
  public:
   explicit IbhPpiGateway(const PersonalitySettings& settings)
-      : memory_(*settings.memory), plc_(settings.plcAddress) {}
-
-  Bytes OnBytes(const uint8_t* data, size_t size) override {
-    frames_.Add(data, size);
-    Bytes reply;
-    Bytes frame;
-    while (frames_.Next(frame)) {
-      const Bytes answer = Answer(frame);
-      reply.insert(reply.end(), answer.begin(), answer.end());
-    }
-    return reply;
-  }
+      : FramedGateway(settings, IbhFrameBuffer()) {}
 
  private:
   // PDU frames for our station get a poll and the answer; the PC's poll
   // acknowledgements (no PDU) and frames for other stations get nothing.
-  Bytes Answer(const Bytes& frame) {
+  Bytes AnswerFrame(const Bytes& frame) override {
     if (frame[0] != 0x07 || frame.size() <= kPpiHeaderEnd || frame[6] != kPduFrame ||
-        frame[kAddressAt] != plc_) {
+        frame[kAddressAt] != Plc()) {
       return {};
     }
-    const auto pdu =
-        AnswerPdu(frame.data() + kPpiHeaderEnd, frame.size() - kPpiHeaderEnd, limits_, memory_);
+    const auto pdu = AnswerS7(frame.data() + kPpiHeaderEnd, frame.size() - kPpiHeaderEnd);
     if (!pdu) {
       return {};
     }
-    Bytes reply = IbhAnswer(kPacket, kFromGateway, {0xFF, 0xFF, plc_, 0x00, 0x00});
-    Bytes body{0xFF, 0xFF, plc_, 0x00, static_cast<uint8_t>(pdu->size()), 0x00};
+    Bytes reply = IbhAnswer(kPacket, kFromGateway, {0xFF, 0xFF, Plc(), 0x00, 0x00});
+    Bytes body{0xFF, 0xFF, Plc(), 0x00, static_cast<uint8_t>(pdu->size()), 0x00};
     body.insert(body.end(), pdu->begin(), pdu->end());
     const Bytes answer = IbhAnswer(kPacket, kFromGateway, body);
     reply.insert(reply.end(), answer.begin(), answer.end());
     return reply;
   }
-
-  const PlcMemory& memory_;
-  const uint8_t plc_;
-  FrameBuffer frames_ = IbhFrameBuffer();
-  PduLimits limits_{240, 240};
 };
 
 }  // namespace

@@ -2,16 +2,16 @@
 
 #include <string>
 
+#include "MpiBus.h"
+
 namespace plcsim {
 namespace {
 
 constexpr uint8_t kAdapterTelegram = 0x01;
 constexpr uint8_t kToAdapter = 0x02;
-constexpr uint8_t kFromAdapter = 0x20;
 constexpr uint8_t kIdentify = 0x0D;
 constexpr uint8_t kConfigure = 0x03;
 constexpr uint8_t kAdapterDisconnect = 0x04;
-constexpr char kVersion[] = "V00.83";
 constexpr size_t kConfigureSize = 23;
 constexpr size_t kSpeedAt = 15;
 constexpr size_t kLocalAt = 16;
@@ -19,7 +19,6 @@ constexpr size_t kHighestAt = 17;
 constexpr uint8_t kHighestSpeedCode = 6;
 constexpr uint8_t kHighestAddress = 126;
 constexpr char kBadSpeed[] = "E=0313";
-constexpr char kBadLocalAddress[] = "E=0315";
 
 constexpr uint8_t kLongStart = 0x04;
 constexpr uint8_t kShortStart = 0x00;
@@ -31,16 +30,8 @@ constexpr size_t kShortRequestStation = 17;  // the PLC's address in a short E0
 constexpr uint8_t kLongPlcRef = 0x12;
 constexpr uint8_t kShortPlcRef = 0x03;  // what clients of the short form expect
 
-constexpr uint8_t kConnectRequest = 0xE0;
-constexpr uint8_t kConnectResponse = 0xD0;
-constexpr uint8_t kConnectConfirm = 0x05;
-constexpr uint8_t kData = 0xF1;
-constexpr uint8_t kDataAck = 0xB0;
-constexpr uint8_t kDisconnectRequest = 0x80;
-constexpr uint8_t kDisconnectConfirm = 0xC0;
 constexpr uint8_t kOk = 0x01;
 
-const Bytes kLongResponseBody = {0x04, 0x00, 0x80, 0x00, 0x02, 0x00, 0x02, 0x01, 0x00, 0x01, 0x00};
 const Bytes kShortResponseHead = {0x04, 0x00, 0x80, 0x01, 0x06, 0x00, 0x02, 0x00, 0x01, 0x02};
 const Bytes kShortResponseTail = {0x01, 0x00, 0x01, 0x00};
 
@@ -70,17 +61,17 @@ std::vector<Bytes> MpiAdapter::OnAdapterTelegram(const Bytes& telegram) {
   const uint8_t command = telegram[1];
   switch (command) {
     case kIdentify:
-      return {AdapterAnswer(command, kVersion)};
+      return {AdapterAnswer(command, kAdapterVersion)};
     case kConfigure: {
       if (telegram.size() < kConfigureSize || telegram[kSpeedAt] > kHighestSpeedCode) {
         return {AdapterAnswer(command, kBadSpeed)};
       }
       const uint8_t local = telegram[kLocalAt];
       if (local > telegram[kHighestAt] || local > kHighestAddress || local == plc_) {
-        return {AdapterAnswer(command, kBadLocalAddress)};
+        return {AdapterAnswer(command, kAdapterAddressTaken)};
       }
       configured_ = true;
-      return {AdapterAnswer(command, kVersion)};
+      return {AdapterAnswer(command, kAdapterVersion)};
     }
     case kAdapterDisconnect:
       configured_ = false;
@@ -95,7 +86,7 @@ bool MpiAdapter::ForOurPlc(const Bytes& telegram) const {
   if (!shortHeader_) {
     return (telegram[1] & ~kStationFlag) == plc_;
   }
-  if (telegram[kShortHeader] == kConnectRequest) {
+  if (telegram[kShortHeader] == kMpiConnectRequest) {
     return telegram.size() > kShortRequestStation && telegram[kShortRequestStation] == plc_;
   }
   return connected_ && telegram[2] == kShortPlcRef;  // routed by our reference
@@ -112,7 +103,7 @@ std::vector<Bytes> MpiAdapter::OnBusTelegram(const Bytes& telegram) {
 
 std::vector<Bytes> MpiAdapter::OnFunction(uint8_t function, uint8_t sourceRef,
                                           const Bytes& telegram, size_t body) {
-  if (function == kConnectRequest) {
+  if (function == kMpiConnectRequest) {
     pcRef_ = sourceRef;
     connected_ = true;
     plcNumber_ = 0;
@@ -123,22 +114,22 @@ std::vector<Bytes> MpiAdapter::OnFunction(uint8_t function, uint8_t sourceRef,
     return {};
   }
   switch (function) {
-    case kConnectConfirm:
-      return {FromPlc(kConnectConfirm, {kOk})};
-    case kDisconnectRequest:
+    case kMpiConnectConfirm:
+      return {FromPlc(kMpiConnectConfirm, {kOk})};
+    case kMpiDisconnectRequest:
       connected_ = false;
-      return {FromPlc(kDisconnectConfirm, {})};
-    case kData: {
+      return {FromPlc(kMpiDisconnectConfirm, {})};
+    case kMpiData: {
       if (telegram.size() <= body) {
         return {};
       }
-      std::vector<Bytes> answers{FromPlc(kDataAck, {kOk, telegram[body]})};
+      std::vector<Bytes> answers{FromPlc(kMpiDataAck, {kOk, telegram[body]})};
       const auto reply =
           AnswerPdu(telegram.data() + body + 1, telegram.size() - body - 1, limits_, memory_);
       if (reply) {
         Bytes data{plcNumber_};
         data.insert(data.end(), reply->begin(), reply->end());
-        answers.push_back(FromPlc(kData, data));
+        answers.push_back(FromPlc(kMpiData, data));
         plcNumber_ = plcNumber_ == 0xFF ? 1 : plcNumber_ + 1;
       }
       return answers;
@@ -164,12 +155,12 @@ Bytes MpiAdapter::FromPlc(uint8_t function, const Bytes& body) const {
 
 Bytes MpiAdapter::ConnectResponse() const {
   if (!shortHeader_) {
-    return FromPlc(kConnectResponse, kLongResponseBody);
+    return FromPlc(kMpiConnectResponse, kMpiConnectResponseBody);
   }
   Bytes body = kShortResponseHead;
   body.push_back(plc_);
   body.insert(body.end(), kShortResponseTail.begin(), kShortResponseTail.end());
-  return FromPlc(kConnectResponse, body);
+  return FromPlc(kMpiConnectResponse, body);
 }
 
 }  // namespace plcsim

@@ -1,5 +1,7 @@
 #include "As511Frames.h"
 
+#include "Frame3964.h"
+
 namespace nodave {
 namespace as511 {
 namespace {
@@ -27,20 +29,8 @@ constexpr size_t kEndMarkSize = 2;  // DLE ETX
 
 }  // namespace
 
-Bytes Escaped(const Bytes& data) {
-  Bytes out;
-  out.reserve(data.size() + 4);
-  for (const uint8_t byte : data) {
-    out.push_back(byte);
-    if (byte == kDle) {
-      out.push_back(kDle);
-    }
-  }
-  return out;
-}
-
 Bytes RequestHeader(const Bytes& header) {
-  Bytes out = Escaped(header);
+  Bytes out = DleDoubled(header);  // the same doubling as in 3964R blocks
   out.push_back(kDle);
   out.push_back(kEot);
   return out;

@@ -29,9 +29,6 @@ constexpr size_t kReadLeadingBytes = 5;
 constexpr size_t kSystemParametersSize = 17;
 constexpr size_t kBlockInfoSize = 13;
 
-// `data` with every DLE doubled.
-Bytes Escaped(const Bytes& data);
-
 // A request header as sent: escaped, closed by DLE EOT.
 Bytes RequestHeader(const Bytes& header);
 

@@ -14,15 +14,20 @@ uint8_t BlockCheck(const Bytes& payload) {
   return check;
 }
 
-Bytes FrameBlock(const Bytes& payload) {
-  Bytes block;
-  block.reserve(payload.size() + 3);
-  for (const uint8_t byte : payload) {
-    block.push_back(byte);
+Bytes DleDoubled(const Bytes& data) {
+  Bytes out;
+  out.reserve(data.size() + 4);
+  for (const uint8_t byte : data) {
+    out.push_back(byte);
     if (byte == kDle) {
-      block.push_back(kDle);
+      out.push_back(kDle);
     }
   }
+  return out;
+}
+
+Bytes FrameBlock(const Bytes& payload) {
+  Bytes block = DleDoubled(payload);
   block.insert(block.end(), {kDle, kEtx, BlockCheck(payload)});
   return block;
 }

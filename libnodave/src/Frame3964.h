@@ -13,6 +13,8 @@ constexpr uint8_t kEtx = 0x03;
 constexpr uint8_t kDle = 0x10;
 constexpr uint8_t kNak = 0x15;
 
+// `data` with every DLE doubled, so that only a single DLE introduces a control code.
+Bytes DleDoubled(const Bytes& data);
 // XOR of every byte sent after the handshake (doubled DLEs included) up to DLE ETX.
 uint8_t BlockCheck(const Bytes& payload);
 // The bytes sent after the handshake: doubled payload, DLE ETX, block check.

@@ -23,4 +23,25 @@ int32_t GatewayReceive(daveInterface* di, size_t length, Clock::time_point deadl
 
 void GatewayResynchronise(daveInterface* di) { SocketDiscardPending(di->fd.rfd); }
 
+int32_t GatewayReceiveUntil(daveInterface* di, Clock::time_point deadline,
+                            int32_t (*receive)(daveInterface*, Clock::time_point, Bytes&),
+                            Bytes& frame,
+                            const std::function<GatewayVerdict(const Bytes&)>& judge) {
+  bool sawForeign = false;
+  for (;;) {
+    const int32_t result = receive(di, deadline, frame);
+    if (result == daveResTimeout) {
+      return sawForeign ? daveResWrongAddress : daveResTimeout;
+    }
+    if (result != daveResOK) {
+      return result;
+    }
+    const GatewayVerdict verdict = judge(frame);
+    if (verdict.taken || verdict.result != daveResOK) {
+      return verdict.result;
+    }
+    sawForeign = sawForeign || verdict.foreign;
+  }
+}
+
 }  // namespace nodave

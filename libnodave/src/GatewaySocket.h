@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "Bytes.h"
 #include "Socket.h"
 #include "nodave.h"
@@ -20,10 +22,18 @@ int32_t GatewayReceive(daveInterface* di, size_t length, Clock::time_point deadl
 // failed exchange, so the next one starts on a frame boundary.
 void GatewayResynchronise(daveInterface* di);
 
-// What a receive loop ends with when the deadline passes: daveResWrongAddress when only
-// frames for another station came, daveResTimeout otherwise.
-inline int32_t TimedOut(bool sawForeign) {
-  return sawForeign ? daveResWrongAddress : daveResTimeout;
-}
+// What a receive loop makes of one frame from the gateway.
+struct GatewayVerdict {
+  int32_t result = daveResOK;  // anything else ends the loop with it
+  bool taken = false;          // the frame waited for: the loop ends with `result`
+  bool foreign = false;        // for another station: skipped, but remembered
+};
+
+// Receives frames into `frame` with `receive` and hands each to `judge` until one is
+// taken or fails. When the deadline passes first, the result is daveResWrongAddress if
+// only frames for another station came, daveResTimeout otherwise.
+int32_t GatewayReceiveUntil(daveInterface* di, Clock::time_point deadline,
+                            int32_t (*receive)(daveInterface*, Clock::time_point, Bytes&),
+                            Bytes& frame, const std::function<GatewayVerdict(const Bytes&)>& judge);
 
 }  // namespace nodave

@@ -31,6 +31,27 @@ bool ForAnotherStation(const daveConnection* dc, const Bytes& frame) {
          frame[kAddressAt] != static_cast<uint8_t>(dc->MPIAdr);
 }
 
+// Polls from the gateway are acknowledged, the answer of our station is taken (its PDU
+// into `pdu`), answers of other stations and anything else are skipped.
+GatewayVerdict JudgeFrame(daveConnection* dc, const Bytes& frame, Bytes& pdu) {
+  GatewayVerdict verdict;
+  const size_t body = frame.size() - kIbhHeaderSize;
+  const bool fromGateway = frame[4] == kIbhMpiFrame && frame[5] == 0;
+  if (fromGateway && body <= kLargestPoll) {
+    uint8_t& number = StateOf<IbhPpiConnection>(dc->state).ackNumber;
+    verdict.result = GatewaySend(dc->iface, IbhFrame(number++, kIbhMpiFrame, PpiHeader(dc, 0)));
+  } else if (fromGateway && body >= kSmallestAnswer && frame[kPduAt] == kS7ProtocolId) {
+    verdict.foreign = ForAnotherStation(dc, frame);
+    verdict.taken = !verdict.foreign;
+    if (verdict.taken) {
+      pdu.assign(frame.begin() + kPduAt, frame.end());
+    }
+  } else {
+    DebugBytes(dc->iface, daveDebugPrintErrors, "IBH PPI skipped", frame.data(), frame.size());
+  }
+  return verdict;
+}
+
 }  // namespace
 
 int32_t IbhPpiTransport::Connect(daveConnection* dc) const {
@@ -52,34 +73,10 @@ int32_t IbhPpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
 
 int32_t IbhPpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline,
                                     Bytes& pdu) const {
-  bool sawForeign = false;
-  for (;;) {
-    Bytes frame;
-    int32_t result = ReceiveIbhFrame(dc->iface, deadline, frame);
-    if (result == daveResTimeout) {
-      return TimedOut(sawForeign);
-    }
-    if (result != daveResOK) {
-      return result;
-    }
-    const size_t body = frame.size() - kIbhHeaderSize;
-    const bool fromGateway = frame[4] == kIbhMpiFrame && frame[5] == 0;
-    if (fromGateway && body <= kLargestPoll) {
-      uint8_t& number = StateOf<IbhPpiConnection>(dc->state).ackNumber;
-      result = GatewaySend(dc->iface, IbhFrame(number++, kIbhMpiFrame, PpiHeader(dc, 0)));
-    } else if (fromGateway && body >= kSmallestAnswer && frame[kPduAt] == kS7ProtocolId) {
-      if (!ForAnotherStation(dc, frame)) {
-        pdu.assign(frame.begin() + kPduAt, frame.end());
-        return daveResOK;
-      }
-      sawForeign = true;
-    } else {
-      DebugBytes(dc->iface, daveDebugPrintErrors, "IBH PPI skipped", frame.data(), frame.size());
-    }
-    if (result != daveResOK) {
-      return result;
-    }
-  }
+  Bytes frame;
+  return GatewayReceiveUntil(
+      dc->iface, deadline, &ReceiveIbhFrame, frame,
+      [dc, &pdu](const Bytes& received) { return JudgeFrame(dc, received, pdu); });
 }
 
 }  // namespace nodave

@@ -48,35 +48,29 @@ void Trace(daveConnection* dc, const std::string& text) {
   DebugLine(dc->iface, daveDebugConnect, "IBH " + text);
 }
 
-// A frame the PLC's side sent, with the gateway's transport acks answered and
-// everything else that is not for this connection's PLC skipped.
-int32_t ReceivePlcFrame(daveConnection* dc, Clock::time_point deadline, IbhPlcFrame& parsed) {
-  bool sawForeign = false;
-  for (;;) {
-    Bytes frame;
-    int32_t result = ReceiveIbhFrame(dc->iface, deadline, frame);
-    if (result == daveResTimeout) {
-      return TimedOut(sawForeign);
-    }
-    if (result != daveResOK) {
-      return result;
-    }
-    const IbhKind kind = IbhKindOf(frame);
-    if (kind == IbhKind::kTransportAck) {
-      result = GatewaySend(dc->iface, IbhNetAck(frame));
-    } else if (kind == IbhKind::kPlcFrame) {
-      result = ParseIbhPlcFrame(frame, parsed);
-      if (result == daveResOK && parsed.plc == ConnectionOf(dc).route.plc) {
-        return daveResOK;
-      }
-      sawForeign = sawForeign || result == daveResOK;
-    } else {
-      DebugBytes(dc->iface, daveDebugPrintErrors, "IBH skipped", frame.data(), frame.size());
-    }
-    if (result != daveResOK) {
-      return result;
-    }
+// What a frame is to a connection waiting for its PLC: the gateway's transport acks
+// are answered, a frame of this connection's PLC is taken, everything else skipped.
+GatewayVerdict JudgePlcFrame(daveConnection* dc, const Bytes& frame, IbhPlcFrame& parsed) {
+  GatewayVerdict verdict;
+  const IbhKind kind = IbhKindOf(frame);
+  if (kind == IbhKind::kTransportAck) {
+    verdict.result = GatewaySend(dc->iface, IbhNetAck(frame));
+  } else if (kind == IbhKind::kPlcFrame) {
+    verdict.result = ParseIbhPlcFrame(frame, parsed);
+    verdict.taken = verdict.result == daveResOK && parsed.plc == ConnectionOf(dc).route.plc;
+    verdict.foreign = verdict.result == daveResOK;
+  } else {
+    DebugBytes(dc->iface, daveDebugPrintErrors, "IBH skipped", frame.data(), frame.size());
   }
+  return verdict;
+}
+
+// A frame the PLC's side sent to this connection.
+int32_t ReceivePlcFrame(daveConnection* dc, Clock::time_point deadline, IbhPlcFrame& parsed) {
+  Bytes frame;
+  return GatewayReceiveUntil(
+      dc->iface, deadline, &ReceiveIbhFrame, frame,
+      [dc, &parsed](const Bytes& received) { return JudgePlcFrame(dc, received, parsed); });
 }
 
 // Waits for the PLC's frame with `function`; a disconnect from the PLC's side is

@@ -40,34 +40,31 @@ int32_t Send(daveInterface* di, const Bytes& payload) {
   return GatewaySend(di, NetLinkFrame(payload));
 }
 
-// The next telegram for this connection: telegrams of other stations are skipped, an
+// What a telegram is to this connection: telegrams of other stations are skipped, an
 // adapter's error answer and a disconnect from the PLC are refusals.
-int32_t ReceiveTelegram(daveConnection* dc, Clock::time_point deadline, Bytes& payload) {
+GatewayVerdict JudgeTelegram(daveConnection* dc, const Bytes& payload) {
   daveInterface* di = dc->iface;
-  bool sawForeign = false;
-  for (;;) {
-    int32_t result = ReceiveNetLinkFrame(di, deadline, payload);
-    if (result == daveResTimeout) {
-      return TimedOut(sawForeign);
-    }
-    if (result == daveResOK) {
-      result = NetLinkAnswerResult(payload);
-    }
-    if (result != daveResOK) {
-      return result;
-    }
-    if (payload.size() < kBusHeaderSize) {
-      return daveResShortPacket;
-    }
-    if (!IsForeignBusTelegram(payload, PlcAddress(dc), static_cast<uint8_t>(di->localMPI))) {
-      const uint8_t function = payload.size() > kFunctionAt ? payload[kFunctionAt] : 0;
-      const bool disconnect = payload[0] == kBusControl && (function == kMpiDisconnectRequest ||
-                                                            function == kMpiDisconnectConfirm);
-      return disconnect ? daveResPlcConnectionsUsedUp : daveResOK;
-    }
-    DebugBytes(di, daveDebugPrintErrors, "NetLink-PRO skipped", payload.data(), payload.size());
-    sawForeign = true;
+  const int32_t result = NetLinkAnswerResult(payload);
+  if (result != daveResOK) {
+    return {result};
   }
+  if (payload.size() < kBusHeaderSize) {
+    return {daveResShortPacket};
+  }
+  if (!IsForeignBusTelegram(payload, PlcAddress(dc), static_cast<uint8_t>(di->localMPI))) {
+    const uint8_t function = payload.size() > kFunctionAt ? payload[kFunctionAt] : 0;
+    const bool disconnect = payload[0] == kBusControl && (function == kMpiDisconnectRequest ||
+                                                          function == kMpiDisconnectConfirm);
+    return {disconnect ? daveResPlcConnectionsUsedUp : daveResOK, true};
+  }
+  DebugBytes(di, daveDebugPrintErrors, "NetLink-PRO skipped", payload.data(), payload.size());
+  return {daveResOK, false, true};
+}
+
+// The next telegram for this connection.
+int32_t ReceiveTelegram(daveConnection* dc, Clock::time_point deadline, Bytes& payload) {
+  return GatewayReceiveUntil(dc->iface, deadline, &ReceiveNetLinkFrame, payload,
+                             [dc](const Bytes& received) { return JudgeTelegram(dc, received); });
 }
 
 // Sends a telegram and waits for the adapter's one answer frame.
