@@ -6,7 +6,10 @@
 // to the PLC as the host does. The link loads our protocol library from the folder
 // set with SetNoDaveLibraryFolder before the rig is made.
 
+#include <benchmark/benchmark.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -100,9 +103,11 @@ class TLinkRig {
            link_.LastError() == 0;
   }
   const std::string& LastLog() const { return lastLog_; }
-  // Bytes that crossed the host's channel so far, both ways (received counts on the
-  // channel's own thread, but is read only after the read it belongs to ended).
-  size_t BytesOnTheWire() const { return sent_ + received_; }
+  // Bytes that crossed the host's channel so far, to the PLC and from it (received
+  // counts on the channel's own thread, but is read only after the read it belongs
+  // to ended).
+  size_t BytesSent() const { return sent_; }
+  size_t BytesReceived() const { return received_; }
 
  private:
   // Runs the job on the worker while this thread serves the host's side.
@@ -143,5 +148,33 @@ class TLinkRig {
   size_t sent_ = 0;
   std::atomic<size_t> received_{0};
 };
+
+// What the timed reads of a benchmark cost, each.
+struct TReadCost {
+  double Seconds = 0;
+  double BytesSent = 0;      // to the PLC
+  double BytesReceived = 0;  // from it
+};
+
+// Times one read of buffer.size() bytes per iteration; false (the benchmark
+// skipped with the link's error) when a read fails.
+inline bool TimedReads(benchmark::State& state, TLinkRig& rig, int32_t dataBlock,
+                       std::vector<uint8_t>& buffer, TReadCost& cost) {
+  const size_t sentBefore = rig.BytesSent();
+  const size_t receivedBefore = rig.BytesReceived();
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    if (!rig.Read(dataBlock, buffer)) {
+      state.SkipWithError(("read failed: " + rig.LastLog()).c_str());
+      return false;
+    }
+  }
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  const auto reads = static_cast<double>(state.iterations());
+  cost.Seconds = elapsed.count() / reads;
+  cost.BytesSent = static_cast<double>(rig.BytesSent() - sentBefore) / reads;
+  cost.BytesReceived = static_cast<double>(rig.BytesReceived() - receivedBefore) / reads;
+  return true;
+}
 
 }  // namespace link_rig

@@ -7,12 +7,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
 #include "Description.h"
 #include "LinkRig.h"
+#include "LoopbackFloor.h"
 #include "MemoryLoader.h"
 #include "PlcServer.h"
 #include "platform/Library.h"
@@ -49,23 +49,15 @@ void BM_SerialRead(benchmark::State& state) {
     return;
   }
   std::vector<uint8_t> buffer(kReadSize);
-  const size_t wireBefore = rig.BytesOnTheWire();
-  const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) {
-    if (!rig.Read(kDataBlock, buffer)) {
-      state.SkipWithError(("read failed: " + rig.LastLog()).c_str());
-      return;
-    }
-  }
-  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  const auto reads = static_cast<double>(state.iterations());
-  const double wireBytes = static_cast<double>(rig.BytesOnTheWire() - wireBefore) / reads;
+  link_rig::TReadCost cost;
+  if (!link_rig::TimedReads(state, rig, kDataBlock, buffer, cost)) return;
+  const double wireBytes = cost.BytesSent + cost.BytesReceived;
   const double lineSeconds = wireBytes * kBitsPerCharacter / baud;
   state.counters["wire_bytes"] = wireBytes;
   state.counters["line_ms"] = lineSeconds * 1000;
-  state.counters["read_ms"] = elapsed.count() / reads * 1000;
-  state.counters["ratio"] = elapsed.count() / reads / lineSeconds;
+  state.counters["ratio"] = cost.Seconds / lineSeconds;
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kReadSize));
+  loopback_floor::ReportFloor(state, cost.Seconds, cost.BytesSent, cost.BytesReceived);
 }
 BENCHMARK(BM_SerialRead)
     ->ArgNames({"protocol", "baud"})
