@@ -6,10 +6,13 @@ namespace plcsim {
 
 namespace {
 
+// One thread per connection: this many is far beyond any PLC's own limit.
+constexpr unsigned long kMostClients = 4096;
+
 const char* const kUsageHead =
     "usage: plcsim [--protocol NAME] [--port N] [--bind ADDR] [--pdu 240|480|960]\n"
     "              [--address N] [--baud N] [--pty] [--config FILE] [--faults SPEC] [--quiet]\n"
-    "              [--rack N] [--slot N]\n"
+    "              [--rack N] [--slot N] [--max-clients N]\n"
     "  --protocol NAME  what the simulator is (default iso: an S7 CPU over ISO-on-TCP):\n";
 const char* const kUsageTail =
     "  --port N       TCP port to listen on (default 10102, a gateway's own port for a\n"
@@ -25,6 +28,8 @@ const char* const kUsageTail =
     "  --quiet        no line per connection\n"
     "  --rack N       over ISO-on-TCP answer only connections calling rack N (0..7)\n"
     "  --slot N       and slot N (0..31), as a real CPU does; others are refused\n"
+    "  --max-clients N  connections served at once (default 64; 1..4096); one more is\n"
+    "                 refused and logged\n"
     "  --faults SPEC  inject faults into the ISO-on-TCP answers, each logged by its name;\n"
     "                 SPEC is a comma-separated list of KIND:RATE (a probability from\n"
     "                 0 to 1 per answer) or KIND:every:N (every N-th answer), in order of\n"
@@ -54,6 +59,12 @@ uint16_t PduSize(const std::string& text) {
   return static_cast<uint16_t>(value);
 }
 
+size_t MaxClients(const std::string& text) {
+  const unsigned long value = WholeNumber("--max-clients", text, kMostClients);
+  if (value == 0) throw UsageError("--max-clients takes 1 to 4096, not \"" + text + "\"");
+  return value;
+}
+
 void SetRackSlot(const std::string& option, const std::string& value, AcceptedRackSlot& accepted) {
   if (option == "--rack") {
     accepted.rack = static_cast<int>(WholeNumber(option, value, 7));
@@ -75,7 +86,7 @@ void SetProtocol(const std::string& name, CommandLine& result) {
 
 bool TakesValue(const std::string& option) {
   for (const char* name : {"--port", "--bind", "--pdu", "--config", "--protocol", "--address",
-                           "--baud", "--faults", "--rack", "--slot"}) {
+                           "--baud", "--faults", "--rack", "--slot", "--max-clients"}) {
     if (option == name) {
       return true;
     }
@@ -150,6 +161,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       SetRackSlot(option, value, result.server.accepted);
     } else if (option == "--baud") {
       result.server.baud = static_cast<uint32_t>(WholeNumber(option, value, 4000000));
+    } else if (option == "--max-clients") {
+      result.server.maxClients = MaxClients(value);
     } else if (option == "--faults") {
       result.server.faults = Faults(value);
     } else {

@@ -10,14 +10,17 @@ TEST(CommandLine, DefaultsServeTheDemoOnLoopback) {
   EXPECT_EQ(options.server.address, "127.0.0.1");
   EXPECT_EQ(options.server.port, 10102);
   EXPECT_EQ(options.server.pdu, 960);
+  EXPECT_EQ(options.server.maxClients, 64u);
   EXPECT_TRUE(options.configPath.empty());
   EXPECT_FALSE(options.quiet);
 }
 
 TEST(CommandLine, TakesEveryOption) {
-  const CommandLine options = ParseCommandLine(
-      {"--port", "0", "--bind", "0.0.0.0", "--pdu", "240", "--config", "m.txt", "--quiet"});
+  const CommandLine options =
+      ParseCommandLine({"--port", "0", "--bind", "0.0.0.0", "--pdu", "240", "--config", "m.txt",
+                        "--quiet", "--max-clients", "200"});
   EXPECT_EQ(options.server.port, 0);
+  EXPECT_EQ(options.server.maxClients, 200u);
   EXPECT_EQ(options.server.address, "0.0.0.0");
   EXPECT_EQ(options.server.pdu, 240);
   EXPECT_EQ(options.configPath, "m.txt");
@@ -44,8 +47,9 @@ TEST(CommandLine, GatewaysListenOnTheirOwnPorts) {
 
 TEST(CommandLine, RefusesNonsense) {
   const std::vector<std::vector<std::string>> mistakes = {
-      {"--port"},        {"--port", "65536"}, {"--port", "-1"}, {"--port", "12x"}, {"--port", ""},
-      {"--pdu", "1000"}, {"--pdu", "480k"},   {"--verbose"},    {"102"},
+      {"--port"},     {"--port", "65536"},    {"--port", "-1"},          {"--port", "12x"},
+      {"--port", ""}, {"--pdu", "1000"},      {"--pdu", "480k"},         {"--verbose"},
+      {"102"},        {"--max-clients", "0"}, {"--max-clients", "4097"},
   };
   for (const std::vector<std::string>& arguments : mistakes) {
     EXPECT_THROW(ParseCommandLine(arguments), UsageError) << arguments.back();
