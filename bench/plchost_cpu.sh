@@ -9,22 +9,11 @@ seconds="${2:-20}"
 # GNU time (Debian package "time") reports the CPU seconds.
 tree=$(mktemp --suffix=.xml)
 log=$(mktemp)
+source "$(dirname "$0")/plchost_bench.sh"
 source "$(dirname "$0")/../scripts/plcsim.sh"
 trap 'plcsim_stop; rm -f "$tree" "$log"' EXIT
 
-{
-  echo "<MODBUSRTUQUERY>"
-  for i in $(seq 0 9); do
-    cat <<REQUEST
-  <Request caption="R$i"><Enabled>1</Enabled><Area>5</Area><Datablock>1</Datablock>
-    <Offset>$((i * 4))</Offset><Size>4</Size>
-    <RequestMethod><MethodPoll>1<PollInterval>100</PollInterval></MethodPoll></RequestMethod>
-    <Response><Item><Name>V$i</Name><DataType>D32</DataType><AppendCnt>0</AppendCnt></Item></Response>
-  </Request>
-REQUEST
-  done
-  echo "</MODBUSRTUQUERY>"
-} >"$tree"
+request_tree 10 100 >"$tree"
 
 plcsim_start "$bin/plcsim" || exit 1
 port="$PLCSIM_PORT"
