@@ -45,6 +45,7 @@ now_seconds() { date +%s.%N; }
 #   the end. Writes OUT.rates (records per second of each source in the window,
 #   one line per source) and sets CPU_PERCENT (of one core), RSS_KIB, THREADS and
 #   SOCKETS (held at the end of the window). False when plchost failed.
+# shellcheck disable=SC2034  # the results are for the caller
 measure_plchost() {
   local bin=$1 port=$2 tree=$3 count=$4 seconds=$5 warmup=$6 out=$7
   local args=() i pid from to cpu0 cpu1 t0 t1
