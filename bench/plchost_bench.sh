@@ -41,8 +41,9 @@ now_seconds() { date +%s.%N; }
 
 # measure_plchost BIN PORT TREE SOURCES SECONDS WARMUP OUT
 #   Runs plchost with SOURCES data sources polling TREE from plcsim on PORT for
-#   SECONDS and measures the window from WARMUP seconds in to two seconds before
-#   the end. Writes OUT.rates (records per second of each source in the window,
+#   SECONDS and measures the window from WARMUP seconds in to the end; then stops
+#   plchost as Ctrl+C does (its own duration is only a backstop, so a late wake-up
+#   of this script on a busy machine does not find it gone). Writes OUT.rates (records per second of each source in the window,
 #   one line per source) and sets CPU_PERCENT (of one core), RSS_KIB, THREADS and
 #   SOCKETS (held at the end of the window). False when plchost failed.
 # shellcheck disable=SC2034  # the results are for the caller
@@ -52,14 +53,15 @@ measure_plchost() {
   for ((i = 1; i <= count; i++)); do args+=(--source "$i;S$i;Source $i"); done
   rm -f "$out.csv"  # plchost appends to its output file
   "$bin/plchost" --plc "127.0.0.1:$port" --protocol isotcp --requests "$tree" "${args[@]}" \
-    --duration "$seconds" --connect-timeout 30 --no-summary --format csv \
+    --duration $((seconds * 2 + 60)) --connect-timeout 30 --no-summary --format csv \
     --output "$out.csv" --log-level warning 2>"$out.log" &
   pid=$!
   sleep "$warmup"
   from=$(date '+%F %T.%3N') t0=$(now_seconds) cpu0=$(proc_cpu_seconds "$pid")
-  sleep $((seconds - warmup - 2))
+  sleep $((seconds - warmup))
   to=$(date '+%F %T.%3N') t1=$(now_seconds) cpu1=$(proc_cpu_seconds "$pid")
   RSS_KIB=$(proc_rss_kib "$pid") THREADS=$(proc_threads "$pid") SOCKETS=$(proc_sockets "$pid")
+  kill -INT "$pid"
   wait "$pid" || { cat "$out.log" >&2; return 1; }
   CPU_PERCENT=$(awk -v c0="$cpu0" -v c1="$cpu1" -v t0="$t0" -v t1="$t1" \
     'BEGIN { printf "%.2f", 100 * (c1 - c0) / (t1 - t0) }')
