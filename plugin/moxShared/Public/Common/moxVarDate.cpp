@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <mutex>
 #include <ratio>
 #include <utility>
 #include <vector>
@@ -235,13 +234,14 @@ double LocalNowAsDate() {
   using namespace std::chrono;
   const system_clock::time_point now = system_clock::now();
   const std::time_t seconds = system_clock::to_time_t(now);
+  // The reentrant forms need no lock between threads and, unlike std::localtime
+  // with glibc, do not look at the time zone file again on every call.
   std::tm local{};
-  {
-    // std::localtime shares one result between threads.
-    static std::mutex lock;
-    const std::lock_guard<std::mutex> guard(lock);
-    local = *std::localtime(&seconds);
-  }
+#ifdef _WIN32
+  localtime_s(&local, &seconds);
+#else
+  localtime_r(&seconds, &local);
+#endif
   const int64_t millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
   const TCivilDate civil{local.tm_year + 1900L, local.tm_mon + 1, local.tm_mday};
   const long days = DaysFromCivil(civil) + kUnixEpochDay;
