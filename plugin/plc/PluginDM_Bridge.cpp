@@ -33,7 +33,7 @@ TTransportBridge::TTransportBridge(TTransportPath path, TBridgeHooks hooks, TLoo
     events.closed = [this](platform::ClientId client) { ClientClosed(client); };
     listener_ = std::make_unique<platform::TcpListener>(std::move(events));
   }
-  ClaimPort(path, ports);
+  ClaimPort(ports);
 }
 
 TTransportBridge::~TTransportBridge() {
@@ -43,15 +43,18 @@ TTransportBridge::~TTransportBridge() {
   ports_.Release(listenPort_);
 }
 
-void TTransportBridge::ClaimPort(TTransportPath path, TLoopbackPorts& ports) {
+void TTransportBridge::ClaimPort(TLoopbackPorts& ports) {
   const TLoopbackPorts::TClaim claim = ports.Claim(
       [this](int32_t port) { return !listener_ || listener_->Listen(kLoopbackAddress, port); });
   listenPort_ = claim.Port;
   debugLink_ = claim.FirstOfProcess && HasDebugSwitch(hooks_.Arguments());
-  if (claim.Port == 0 && path == TTransportPath::LoopbackListener) {
-    Log(TLogLevel::Error, "No free loopback port from " + std::to_string(kFirstLoopbackPort) +
-                              " to " + std::to_string(kLastLoopbackPort));
-  }
+}
+
+std::string TTransportBridge::NoPortText() {
+  return "no free loopback port in " + std::to_string(kFirstLoopbackPort) + ".." +
+         std::to_string(kLastLoopbackPort) +
+         " (every TCP data source of a process listens on one of its own; other programs may "
+         "hold some)";
 }
 
 bool TTransportBridge::HasDebugSwitch(const std::vector<std::string>& arguments) {

@@ -77,6 +77,11 @@ class TTransportBridge {
   int32_t ListenPort() const { return listenPort_; }
   bool DebugLink() const { return debugLink_; }
   bool Listening() const { return listener_ && listener_->IsListening(); }
+  // Whether the link has a transport to connect through: false on the loopback
+  // path when no loopback port was free for the listener.
+  bool HasTransport() const { return !listener_ || listenPort_ != 0; }
+  // Why a link without a transport cannot connect.
+  static std::string NoPortText();
   TFIFOStream& Fifo() { return fifo_; }
 
   // The library's transport and debug functions; the interface's user data is the bridge.
@@ -92,7 +97,7 @@ class TTransportBridge {
   static TTransportBridge* FromInterface(const TDaveInterfaceRecord* intf);
   static bool HasDebugSwitch(const std::vector<std::string>& arguments);
 
-  void ClaimPort(TTransportPath path, TLoopbackPorts& ports);
+  void ClaimPort(TLoopbackPorts& ports);
   bool ReadFifo(uint8_t* buffer, int32_t length, int32_t timeoutMs);
   void ClientDataAvailable(platform::ClientId client, const std::vector<uint8_t>& bytes);
   void ClientClosed(platform::ClientId client);

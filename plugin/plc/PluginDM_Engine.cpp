@@ -189,6 +189,14 @@ void TSerialPortDM::ExecuteItem(TObject*& item) {
 }
 
 void TSerialPortDM::ConnectLink() {
+  if (!FBridge->HasTransport()) {
+    // Said at every attempt (the log counts repeats) instead of connecting to
+    // no port: the engine keeps its requests but cannot reach its PLC.
+    ConnectQueued = false;
+    FOwner.Log(TLogLevel::Error, "Data source \"" + DataSourceName +
+                                     "\" cannot connect: " + TTransportBridge::NoPortText());
+    return;
+  }
   FBridge->SetLinkClosed(false);
   FLink->SetIntfTimeout(kConnectTimeoutUs);
   FLink->SetActive(false);
