@@ -11,7 +11,7 @@ constexpr unsigned long kMostClients = 4096;
 
 const char* const kUsageHead =
     "usage: plcsim [--protocol NAME] [--port N] [--bind ADDR] [--pdu 240|480|960]\n"
-    "              [--address N] [--baud N] [--pty] [--config FILE] [--faults SPEC] [--quiet]\n"
+    "              [--address N] [--baud N] [--pty] [--config FILE] [--faults PLAN] [--quiet]\n"
     "              [--rack N] [--slot N] [--max-clients N]\n"
     "  --protocol NAME  what the simulator is (default iso: an S7 CPU over ISO-on-TCP):\n";
 const char* const kUsageTail =
@@ -30,8 +30,8 @@ const char* const kUsageTail =
     "  --slot N       and slot N (0..31), as a real CPU does; others are refused\n"
     "  --max-clients N  connections served at once (default 64; 1..4096); one more is\n"
     "                 refused and logged\n"
-    "  --faults SPEC  inject faults into the ISO-on-TCP answers, each logged by its name;\n"
-    "                 SPEC is a comma-separated list of KIND:RATE (a probability from\n"
+    "  --faults PLAN  inject faults into the ISO-on-TCP answers, each logged by its name;\n"
+    "                 PLAN is a comma-separated list of KIND:RATE (a probability from\n"
     "                 0 to 1 per answer) or KIND:every:N (every N-th answer), in order of\n"
     "                 precedence, and of delay-ms:N (default 5000) and seed:N (default 1).\n"
     "                 KIND: drop (answer not sent), delay (answer sent after delay-ms),\n"
@@ -94,10 +94,10 @@ bool TakesValue(const std::string& option) {
   return false;
 }
 
-FaultPlan Faults(const std::string& spec) {
+FaultPlan Faults(const std::string& text) {
   try {
-    return ParseFaultSpec(spec);
-  } catch (const FaultSpecError& error) {
+    return ParseFaultPlan(text);
+  } catch (const FaultPlanError& error) {
     throw UsageError(std::string("--faults: ") + error.what());
   }
 }

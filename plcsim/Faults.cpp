@@ -37,7 +37,7 @@ uint32_t WholeNumber(const std::string& item, const std::string& text, uint32_t 
   char* end = nullptr;
   const unsigned long value = std::strtoul(text.c_str(), &end, 10);
   if (text.empty() || text[0] == '-' || *end != '\0' || value < min || value > UINT32_MAX) {
-    throw FaultSpecError("\"" + item + "\": \"" + text + "\" is no whole number from " +
+    throw FaultPlanError("\"" + item + "\": \"" + text + "\" is no whole number from " +
                          std::to_string(min));
   }
   return static_cast<uint32_t>(value);
@@ -47,7 +47,7 @@ double Rate(const std::string& item, const std::string& text) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 1) {
-    throw FaultSpecError("\"" + item + "\": the rate \"" + text + "\" is not from 0 to 1");
+    throw FaultPlanError("\"" + item + "\": the rate \"" + text + "\" is not from 0 to 1");
   }
   return value;
 }
@@ -94,10 +94,10 @@ const char* FaultName(FaultKind kind) {
   return "refuse";
 }
 
-FaultPlan ParseFaultSpec(const std::string& spec) {
+FaultPlan ParseFaultPlan(const std::string& text) {
   FaultPlan plan;
-  if (spec.empty()) throw FaultSpecError("no fault in \"\"");
-  for (const std::string& item : Split(spec, ',')) {
+  if (text.empty()) throw FaultPlanError("no fault in \"\"");
+  for (const std::string& item : Split(text, ',')) {
     const std::vector<std::string> parts = Split(item, ':');
     const std::string& name = parts.front();
     if (parts.size() == 2 && name == "seed") {
@@ -111,16 +111,16 @@ FaultPlan ParseFaultSpec(const std::string& spec) {
       } else if (parts.size() == 2) {
         rule.rate = Rate(item, parts[1]);
       } else {
-        throw FaultSpecError("\"" + item + "\" is neither KIND:RATE nor KIND:every:N");
+        throw FaultPlanError("\"" + item + "\" is neither KIND:RATE nor KIND:every:N");
       }
       plan.rules.push_back(rule);
     } else {
-      throw FaultSpecError("unknown fault \"" + item +
+      throw FaultPlanError("unknown fault \"" + item +
                            "\" (drop, delay, truncate, length, garbage, reference, close, "
                            "refuse, delay-ms, seed)");
     }
   }
-  if (plan.rules.empty()) throw FaultSpecError("no fault in \"" + spec + "\"");
+  if (plan.rules.empty()) throw FaultPlanError("no fault in \"" + text + "\"");
   return plan;
 }
 

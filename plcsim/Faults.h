@@ -29,7 +29,7 @@ enum class FaultKind : uint8_t {
   kRefuse,     // a new connection is closed at once
 };
 
-// The name in a fault specification and in the log lines.
+// The name in a fault plan and in the log lines.
 const char* FaultName(FaultKind kind);
 
 // When a fault strikes: at random with `rate` (0 to 1), or on every `every`-th
@@ -46,14 +46,14 @@ struct FaultPlan {
   uint32_t seed = 1;
 };
 
-class FaultSpecError : public std::invalid_argument {
+class FaultPlanError : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;
 };
 
 // Parses "KIND:RATE", "KIND:every:N", "delay-ms:N" and "seed:N" items separated by
-// commas, e.g. "drop:0.1,close:every:50,seed:7". Raises FaultSpecError.
-FaultPlan ParseFaultSpec(const std::string& spec);
+// commas, e.g. "drop:0.1,close:every:50,seed:7". Raises FaultPlanError.
+FaultPlan ParseFaultPlan(const std::string& text);
 
 // What to do with one answer.
 struct FaultOutcome {

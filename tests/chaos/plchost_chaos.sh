@@ -179,8 +179,8 @@ run_restarts() {
 # sources (default 1) every one must deliver, and plcsim may see one connection
 # open per source; their counters interleave, so only one checks its order.
 run_fault() {
-  local kind="$1" spec="$2" wanted="$3" sources="${4:-1}"
-  sim_start 0 --faults "$spec" || { fail "plcsim --faults $spec did not start"; return; }
+  local kind="$1" plan="$2" wanted="$3" sources="${4:-1}"
+  sim_start 0 --faults "$plan" || { fail "plcsim --faults $plan did not start"; return; }
   host_start "$sources"
   local before after bound=$((resume_bound * 2))
   wait_records 1 "$resume_bound" || fail "$kind: no first record: $(tail -n 3 "$host_log")"
@@ -197,7 +197,7 @@ run_fault() {
   logged=$(failure_lines)
   most=$(max_open "$sim_log")
   fewest=$(fewest_per_source "$sources")
-  echo "fault $kind ($spec, $sources data sources): injected $injected, records $checked," \
+  echo "fault $kind ($plan, $sources data sources): injected $injected, records $checked," \
     "wrong $wrong, fewest of one source $fewest, plchost failure lines $logged," \
     "most connections open $most, descriptors/memory (kB) $before -> $after"
   [ "$injected" -gt 0 ] || fail "$kind: no fault injected"

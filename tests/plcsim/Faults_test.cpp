@@ -23,9 +23,9 @@ Bytes ConnectConfirm() {
   return {0x03, 0x00, 0x00, 0x0B, 0x06, 0xD0, 0x00, 0x01, 0x00, 0x01, 0x00};
 }
 
-TEST(FaultSpec, ParsesRatesSchedulesAndSettingsInOrder) {
+TEST(FaultPlan, ParsesRatesSchedulesAndSettingsInOrder) {
   const FaultPlan plan =
-      ParseFaultSpec("drop:0.1,close:every:50,delay-ms:250,truncate:1,seed:7,refuse:0");
+      ParseFaultPlan("drop:0.1,close:every:50,delay-ms:250,truncate:1,seed:7,refuse:0");
   ASSERT_EQ(plan.rules.size(), 4u);
   EXPECT_EQ(plan.rules[0].kind, FaultKind::kDrop);
   EXPECT_DOUBLE_EQ(plan.rules[0].rate, 0.1);
@@ -37,11 +37,11 @@ TEST(FaultSpec, ParsesRatesSchedulesAndSettingsInOrder) {
   EXPECT_EQ(plan.seed, 7u);
   for (const char* name :
        {"drop", "delay", "truncate", "length", "garbage", "reference", "close", "refuse"}) {
-    EXPECT_STREQ(FaultName(ParseFaultSpec(std::string(name) + ":1").rules[0].kind), name);
+    EXPECT_STREQ(FaultName(ParseFaultPlan(std::string(name) + ":1").rules[0].kind), name);
   }
 }
 
-TEST(FaultSpec, RefusesNonsenseWithTheItemNamed) {
+TEST(FaultPlan, RefusesNonsenseWithTheItemNamed) {
   const std::vector<std::pair<std::string, std::string>> mistakes = {
       {"", "no fault"},
       {"seed:3", "no fault"},
@@ -56,13 +56,13 @@ TEST(FaultSpec, RefusesNonsenseWithTheItemNamed) {
       {"crash:0.1", "unknown fault \"crash:0.1\""},
       {"delay-ms:0,drop:1", "no whole number from 1"},
   };
-  for (const auto& [spec, message] : mistakes) {
+  for (const auto& [plan, message] : mistakes) {
     try {
-      ParseFaultSpec(spec);
-      ADD_FAILURE() << spec << " was taken";
-    } catch (const FaultSpecError& error) {
+      ParseFaultPlan(plan);
+      ADD_FAILURE() << plan << " was taken";
+    } catch (const FaultPlanError& error) {
       EXPECT_NE(std::string(error.what()).find(message), std::string::npos)
-          << spec << ": " << error.what();
+          << plan << ": " << error.what();
     }
   }
   EXPECT_THROW(ParseCommandLine({"--faults", "drop:2"}), UsageError);
@@ -71,7 +71,7 @@ TEST(FaultSpec, RefusesNonsenseWithTheItemNamed) {
 }
 
 struct AnswerCase {
-  const char* spec;
+  const char* plan;
   bool send;
   bool close;
   uint32_t delayMs;
@@ -95,22 +95,22 @@ TEST(FaultInjector, EachKindAltersOrWithholdsTheAnswerAndIsLogged) {
   };
   for (const AnswerCase& test : cases) {
     std::vector<std::string> log;
-    FaultInjector faults(ParseFaultSpec(test.spec),
+    FaultInjector faults(ParseFaultPlan(test.plan),
                          [&log](const std::string& line) { log.push_back(line); });
     Bytes reply = ReadAnswer();
     const FaultOutcome outcome = faults.OnAnswer(reply, "127.0.0.1:5000");
-    EXPECT_EQ(outcome.send, test.send) << test.spec;
-    EXPECT_EQ(outcome.close, test.close) << test.spec;
-    EXPECT_EQ(outcome.delayMs, test.delayMs) << test.spec;
+    EXPECT_EQ(outcome.send, test.send) << test.plan;
+    EXPECT_EQ(outcome.close, test.close) << test.plan;
+    EXPECT_EQ(outcome.delayMs, test.delayMs) << test.plan;
     if (!test.sent.empty()) {
-      EXPECT_EQ(reply, test.sent) << test.spec;
+      EXPECT_EQ(reply, test.sent) << test.plan;
     }
-    const std::string kind = std::string(test.spec).substr(0, std::string(test.spec).find(':'));
-    ASSERT_EQ(log.size(), 1u) << test.spec;
+    const std::string kind = std::string(test.plan).substr(0, std::string(test.plan).find(':'));
+    ASSERT_EQ(log.size(), 1u) << test.plan;
     EXPECT_EQ(log[0], "fault " + kind + ": answer to 127.0.0.1:5000");
-    EXPECT_FALSE(faults.RefuseConnection("127.0.0.1:5001")) << test.spec;
+    EXPECT_FALSE(faults.RefuseConnection("127.0.0.1:5001")) << test.plan;
   }
-  FaultInjector garbage(ParseFaultSpec("garbage:1"), nullptr);
+  FaultInjector garbage(ParseFaultPlan("garbage:1"), nullptr);
   Bytes reply = ReadAnswer();
   garbage.OnAnswer(reply, "peer");
   EXPECT_EQ(reply.size(), ReadAnswer().size());
@@ -118,7 +118,7 @@ TEST(FaultInjector, EachKindAltersOrWithholdsTheAnswerAndIsLogged) {
 }
 
 TEST(FaultInjector, SchedulesCountTheirOwnChancesAndS7FaultsSkipOtherAnswers) {
-  FaultInjector faults(ParseFaultSpec("reference:every:2,drop:every:3"), nullptr);
+  FaultInjector faults(ParseFaultPlan("reference:every:2,drop:every:3"), nullptr);
   std::string struck;
   for (int answer = 0; answer < 6; ++answer) {
     Bytes confirm = ConnectConfirm();
@@ -131,7 +131,7 @@ TEST(FaultInjector, SchedulesCountTheirOwnChancesAndS7FaultsSkipOtherAnswers) {
   }
   // Drop counts every answer, reference only the S7 ones and goes first.
   EXPECT_EQ(struck, "--dr--dr--dr");
-  FaultInjector refusals(ParseFaultSpec("refuse:every:2"), nullptr);
+  FaultInjector refusals(ParseFaultPlan("refuse:every:2"), nullptr);
   EXPECT_FALSE(refusals.RefuseConnection("a"));
   EXPECT_TRUE(refusals.RefuseConnection("b"));
   Bytes reply = ReadAnswer();
@@ -140,7 +140,7 @@ TEST(FaultInjector, SchedulesCountTheirOwnChancesAndS7FaultsSkipOtherAnswers) {
 
 TEST(FaultInjector, RatesFollowTheSeedAndStopEndsADelay) {
   auto pattern = [](uint32_t seed) {
-    FaultPlan plan = ParseFaultSpec("drop:0.5");
+    FaultPlan plan = ParseFaultPlan("drop:0.5");
     plan.seed = seed;
     FaultInjector faults(plan, nullptr);
     std::string struck;
@@ -157,7 +157,7 @@ TEST(FaultInjector, RatesFollowTheSeedAndStopEndsADelay) {
   EXPECT_GT(drops, 60);
   EXPECT_LT(drops, 140);
 
-  FaultInjector faults(ParseFaultSpec("delay:1,delay-ms:600000"), nullptr);
+  FaultInjector faults(ParseFaultPlan("delay:1,delay-ms:600000"), nullptr);
   std::thread stopper([&faults] { faults.Stop(); });
   EXPECT_FALSE(faults.Wait(600000));
   stopper.join();
