@@ -14,7 +14,10 @@ namespace as511 {
 namespace {
 
 // A PLC gives up a transaction after this gap, and wants this pause after a refusal.
+// The pause we keep is a little longer: the PLC counts from the last byte it saw, and
+// a sleep may end a tick early, so a pause of exactly the gap can find it still busy.
 constexpr std::chrono::milliseconds kPlcGiveUp(500);
+constexpr std::chrono::milliseconds kQuietPause = kPlcGiveUp + std::chrono::milliseconds(50);
 // Bytes of an earlier, broken transaction skipped while looking for the PLC's ready.
 constexpr size_t kMostStaleBytes = 1024;
 constexpr size_t kLargestCode = 2;  // the code byte of the opening and closing blocks
@@ -147,14 +150,16 @@ int32_t Transact(daveInterface* di, const Request& request, Clock::time_point de
     if (line.quietFrom > deadline) {
       return failure;
     }
-    std::this_thread::sleep_until(line.quietFrom);
+    while (Clock::now() < line.quietFrom) {
+      std::this_thread::sleep_until(line.quietFrom);
+    }
     answer.clear();
     const int32_t result = Attempt(di, request, deadline, answer);
     if (result == daveResOK) {
       return result;
     }
     Trace(di, "function " + std::to_string(request.function) + " failed: " + daveStrerror(result));
-    line.quietFrom = Clock::now() + kPlcGiveUp;
+    line.quietFrom = Clock::now() + kQuietPause;
     if (result != daveResTimeout) {
       failure = result;
     }
