@@ -51,8 +51,12 @@ THostEventQueue::THostEventQueue() : FReady(platform::CreateManualResetEvent(fal
 THostEventQueue::~THostEventQueue() { platform::CloseEvent(FReady); }
 
 void THostEventQueue::Push(THostEvent event) {
-  std::lock_guard<std::mutex> guard(FLock);
-  FEvents.push_back(std::move(event));
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    FEvents.push_back(std::move(event));
+  }
+  // Outside the lock, so the woken host thread does not at once block on it; at
+  // worst it wakes once more to an empty queue.
   platform::SetEvent(FReady);
 }
 

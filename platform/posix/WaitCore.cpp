@@ -12,8 +12,13 @@ Clock::time_point DeadlineAfter(uint32_t timeoutMs) {
 }
 
 void Waiter::Notify() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  notified_ = true;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    notified_ = true;
+  }
+  // Outside the lock, so the woken thread does not at once block on it. The
+  // waiter outlives this call: it detaches only under its source's lock, which
+  // the caller holds.
   wake_.notify_one();
 }
 
