@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "moxShared/Public/Common/moxScopeExit.h"
 #include "platform/Sync.h"
 
 namespace {
@@ -41,6 +42,7 @@ TmoxTimerEx::~TmoxTimerEx() {
   const bool fromOwner = platform::CurrentThreadId() == ownerThread_;
   const platform::WindowHandle window = window_.load();
   if (!fromOwner && platform::IsWindowAlive(window)) {
+    forwarded_.fetch_add(1);
     platform::SendMessageTimeoutTo(window, kMsgSetEnabled, 0, 0, kShutdownSendMs, nullptr);
   }
   DetachFromWindow();
@@ -54,9 +56,14 @@ void TmoxTimerEx::SetEnabled(bool value) {
   const platform::WindowHandle window = window_.load();
   if (platform::CurrentThreadId() == ownerThread_ || !platform::IsWindowAlive(window)) {
     if (enabled_.exchange(value) != value) UpdateTimer();
-  } else {
-    platform::PostMessageTo(window, kMsgSetEnabled, value ? 1 : 0, 0);
+    return;
   }
+  // A request that would change nothing costs the owner thread no wake-up (a
+  // worker confirms a running timer after every read): nothing is forwarded when
+  // no request is on its way and the value stands already.
+  if (forwarded_.load() == 0 && enabled_.load() == value) return;
+  forwarded_.fetch_add(1);
+  if (!platform::PostMessageTo(window, kMsgSetEnabled, value ? 1 : 0, 0)) forwarded_.fetch_sub(1);
 }
 
 void TmoxTimerEx::SetInterval(uint32_t value) {
@@ -107,6 +114,7 @@ void TmoxTimerEx::HandleMessage(uint32_t message, uintptr_t wParam) {
     if (message == platform::kMsgTimer && wParam == kTimerId) {
       DoTimer();
     } else if (message == kMsgSetEnabled) {
+      const TScopeExit handled([this] { forwarded_.fetch_sub(1); });
       SetEnabled(wParam == 1);
     } else if (message == kMsgDestroyWindow) {
       platform::DestroyMessageWindow(window_.exchange(0));

@@ -64,6 +64,8 @@ class TmoxTimerEx {
   void DestroyWindow(bool fromOwner);
 
   std::atomic<bool> enabled_{true};
+  // Requests to set Enabled posted from other threads and not yet handled.
+  std::atomic<int32_t> forwarded_{0};
   std::atomic<uint32_t> interval_{1000};
   const uint32_t ownerThread_;
   TNotifyEvent onTimer_;
