@@ -99,6 +99,7 @@ class THostRun final : public host::IHostSink {
   void MakeChannels();
   void Drive(host::THostSession& session);
   void Start(host::THostSession& session);
+  void StartEngines(host::THostSession& session);
   void Loop(host::THostSession& session);
   void Finish(host::THostSession& session, host::TPluginLibrary& library);
   void PumpMessages();
@@ -133,6 +134,7 @@ class THostRun final : public host::IHostSink {
   // (the PLC takes nothing but a connection request there).
   std::set<int32_t> FOpenChannels;
   bool FPortOpen = false;
+  bool FEnginesStarted = false;  // "SET-STATE" sent
   std::atomic<uint64_t> FSendsFromMs{0};
   uint64_t FFirstOpenMs = 0;
   std::optional<TExitCode> FStop;
@@ -212,7 +214,10 @@ void THostRun::MakeChannels() {
 void THostRun::Drive(host::THostSession& session) {
   Start(session);
   // S7 online: the plug-in's link reaches the PLC through the vendor's DLL itself.
-  if (FChannels.empty()) FFirstOpenMs = NowMs();
+  if (FChannels.empty()) {
+    FFirstOpenMs = NowMs();
+    StartEngines(session);
+  }
   for (auto& channel : FChannels) channel.second->Start();
   Loop(session);
 }
@@ -235,9 +240,20 @@ void THostRun::Start(host::THostSession& session) {
     FSinks = MakeRecordSinks(FOptions, FOutput->Stream(), session.ParserItems(),
                              static_cast<size_t>(rows));
   });
+}
+
+// The engines start once every channel is open (or when the first connection
+// may take no longer), and hear "PORT-OPEN" before they run: an engine that
+// connected before it would pause for the reset that follows.
+void THostRun::StartEngines(host::THostSession& session) {
+  FEnginesStarted = true;
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
+  if (!FChannels.empty() && FOpenChannels.size() == FChannels.size()) {
+    FPortOpen = true;
+    session.Event("PORT-OPEN");
+  }
 }
 
 void THostRun::Loop(host::THostSession& session) {
@@ -249,6 +265,11 @@ void THostRun::Loop(host::THostSession& session) {
       if (!FStop) Handle(session, event);
     }
     const uint64_t now = NowMs();
+    // Some channels open, others still failing: the open ones do not wait longer.
+    if (!FEnginesStarted && !FStop && FFirstOpenMs != 0 &&
+        now - FStartMs >= FOptions.ConnectTimeout * 1000) {
+      StartEngines(session);
+    }
     if (StopRequested() && !FStop) FStop = kExitOk;
     CheckLimits(now);
     RelaySinkMessages();
@@ -310,6 +331,10 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
 void THostRun::ChannelOpened(host::THostSession& session, int32_t source) {
   FOpenChannels.insert(source);
   if (FPortOpen || FOpenChannels.size() < FChannels.size()) return;
+  if (!FEnginesStarted) {
+    StartEngines(session);
+    return;
+  }
   FPortOpen = true;
   if (FSendsFromMs != 0) FSendsFromMs = NowMs() + kResetGraceMs;
   session.Event("PORT-OPEN");
