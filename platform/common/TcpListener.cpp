@@ -119,6 +119,8 @@ struct TcpListener::Core {
         return true;
       }
       bytes.insert(bytes.end(), chunk, chunk + count);
+      // A short read took all there was: asking again would only find nothing.
+      if (static_cast<size_t>(count) < sizeof chunk) break;
     }
     if (watcher) watcher->Resume(socket);
     return false;
