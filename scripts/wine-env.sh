@@ -8,8 +8,8 @@
 #                    qemu's user-mode emulation) or none; MOX_WIN32_EMULATE=1
 #                    chooses emulated where it can be set up even though native
 #                    would run. Decided once per run.
-#   wine_start       boots the prefix (with its 32-bit side when emulated) and
-#                    starts the wineserver
+#   wine_start       boots the prefix (with its 32-bit side when emulated), starts
+#                    the wineserver and the prefix's system processes
 #   wine32_emulated CMD...
 #                    runs CMD with 32-bit programs executed by qemu and the
 #                    private root's wine first on PATH as "wine"
@@ -115,6 +115,10 @@ wine_start() {
     fi
     echo "$kind" >"$stamp"
   fi
+  # The system processes (services, explorer, ...) are started here, detached from
+  # every pipe of ours: else the first test starts them, they hold its output pipe
+  # as long as the server lives, and ctest waits for that test until the run ends.
+  /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
   case "$(wine32_mode)" in
     native) ;;
     emulated) echo "note: the kernel runs no 32-bit programs here (or MOX_WIN32_EMULATE=1): 32-bit wine runs under qemu's user-mode emulation" >&2 ;;

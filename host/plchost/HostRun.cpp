@@ -134,7 +134,7 @@ class THostRun final : public host::IHostSink {
   // (the PLC takes nothing but a connection request there).
   std::set<int32_t> FOpenChannels;
   bool FPortOpen = false;
-  bool FEnginesStarted = false;  // "SET-STATE" sent
+  uint64_t FEnginesFromMs = 0;  // when "SET-STATE" started the engines; 0 before
   std::atomic<uint64_t> FSendsFromMs{0};
   uint64_t FFirstOpenMs = 0;
   std::optional<TExitCode> FStop;
@@ -246,7 +246,7 @@ void THostRun::Start(host::THostSession& session) {
 // may take no longer), and hear "PORT-OPEN" before they run: an engine that
 // connected before it would pause for the reset that follows.
 void THostRun::StartEngines(host::THostSession& session) {
-  FEnginesStarted = true;
+  FEnginesFromMs = NowMs();
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
@@ -266,7 +266,7 @@ void THostRun::Loop(host::THostSession& session) {
     }
     const uint64_t now = NowMs();
     // Some channels open, others still failing: the open ones do not wait longer.
-    if (!FEnginesStarted && !FStop && FFirstOpenMs != 0 &&
+    if (FEnginesFromMs == 0 && !FStop && FFirstOpenMs != 0 &&
         now - FStartMs >= FOptions.ConnectTimeout * 1000) {
       StartEngines(session);
     }
@@ -331,7 +331,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
 void THostRun::ChannelOpened(host::THostSession& session, int32_t source) {
   FOpenChannels.insert(source);
   if (FPortOpen || FOpenChannels.size() < FChannels.size()) return;
-  if (!FEnginesStarted) {
+  if (FEnginesFromMs == 0) {
     StartEngines(session);
     return;
   }
@@ -360,8 +360,8 @@ void THostRun::CheckLimits(uint64_t nowMs) {
   } else if (FFirstOpenMs == 0 && elapsed >= FOptions.ConnectTimeout * 1000) {
     const std::string reason = FLastFailure.empty() ? "no answer" : FLastFailure.begin()->second;
     throw EHostStop(kExitUnreachable, "cannot reach " + ChannelText(FChannel) + ": " + reason);
-  } else if (FFirstOpenMs != 0 && FSummary->Records() == 0 && FOptions.AnswerTimeout > 0 &&
-             nowMs - FFirstOpenMs >= FOptions.AnswerTimeout * 1000) {
+  } else if (FEnginesFromMs != 0 && FSummary->Records() == 0 && FOptions.AnswerTimeout > 0 &&
+             nowMs - FEnginesFromMs >= FOptions.AnswerTimeout * 1000) {
     throw EHostStop(kExitNoAnswer,
                     "the PLC at " + ChannelText(FChannel) + " does not answer: no record within " +
                         std::to_string(static_cast<int64_t>(FOptions.AnswerTimeout)) +
