@@ -6,8 +6,8 @@
 # alone), plchost's CPU (under 10 % of one core), resident memory per source
 # beyond the first (under 300 KiB plus the worker thread's stack), and the
 # threads and sockets it holds against what the design implies per TCP data
-# source: three threads (the engine's worker, its loopback listener's socket
-# watcher, the host's channel reader) and four
+# source: two threads (the engine's worker, the host's channel reader; on POSIX
+# one socket watcher serves every loopback listener of the process) and four
 # sockets (the engine's loopback listener, the link's connection to it, the
 # listener's side of that connection, the host's channel to the PLC).
 #   bench/hundred_sources.sh BIN_DIR [SECONDS] [SOURCES]
@@ -22,7 +22,7 @@ source "$here/../scripts/plcsim.sh"
 work=$(mktemp -d)
 trap 'plcsim_stop; rm -rf "$work"' EXIT
 
-readonly kThreadsPerSource=3 kSocketsPerSource=4
+readonly kThreadsPerSource=2 kSocketsPerSource=4
 
 request_tree 2 100 >"$work/tree.xml"
 plcsim_start "$bin/plcsim" --max-clients $((sources + 8)) || exit 1
