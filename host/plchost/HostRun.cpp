@@ -250,10 +250,6 @@ void THostRun::StartEngines(host::THostSession& session) {
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
-  if (!FChannels.empty() && FOpenChannels.size() == FChannels.size()) {
-    FPortOpen = true;
-    session.Event("PORT-OPEN");
-  }
 }
 
 void THostRun::Loop(host::THostSession& session) {
@@ -331,10 +327,7 @@ void THostRun::Handle(host::THostSession& session, THostEvent& event) {
 void THostRun::ChannelOpened(host::THostSession& session, int32_t source) {
   FOpenChannels.insert(source);
   if (FPortOpen || FOpenChannels.size() < FChannels.size()) return;
-  if (FEnginesFromMs == 0) {
-    StartEngines(session);
-    return;
-  }
+  if (FEnginesFromMs == 0) StartEngines(session);
   FPortOpen = true;
   if (FSendsFromMs != 0) FSendsFromMs = NowMs() + kResetGraceMs;
   session.Event("PORT-OPEN");
