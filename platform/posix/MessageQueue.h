@@ -35,7 +35,7 @@ class MessageQueue : public WaitSource {
   bool TakeInput(Message& message);
 
   bool HasSent();
-  // Posted messages or a due timer; otherwise brings wakeAt forward to the next timer.
+  // Posted messages or a ready timer; otherwise brings wakeAt forward to the next due timer.
   bool HasInput(Clock::time_point now, Clock::time_point& wakeAt);
 
   // Starts or restarts timer `id` of a window.
@@ -49,11 +49,15 @@ class MessageQueue : public WaitSource {
   bool IsClosed();
 
  private:
+  // The thread wakes for a timer at `due`; from `ready` on it ticks when the
+  // thread is awake anyway.
   struct Timer {
     WindowHandle window;
     uintptr_t id;
     Clock::duration interval;
     Clock::time_point due;
+    Clock::time_point ready;
+    void Restart(Clock::time_point now);
   };
 
   std::vector<Timer>::iterator FindTimer(WindowHandle window, uintptr_t id);
