@@ -45,9 +45,10 @@ class TLinkRig {
   TLinkRig(uint16_t port, int32_t protocolIndex) : done_(platform::CreateManualResetEvent(false)) {
     plchost::TChannelEvents events;
     events.Opened = [this] { queue_.Push(plchost::THostEvent::Opened(0)); };
+    // As in plchost, the channel's reader hands the bytes to the bridge itself.
     events.Received = [this](std::vector<uint8_t> bytes) {
       received_ += bytes.size();
-      queue_.Push(plchost::THostEvent::Received(0, std::move(bytes)));
+      bridge_->FromHost(bytes.data(), static_cast<int32_t>(bytes.size()));
     };
     channel_ = std::make_unique<plchost::TChannel>(
         [port](std::string& error) { return plchost::OpenTcpLink("127.0.0.1", port, 5000, error); },
@@ -128,9 +129,6 @@ class TLinkRig {
       while (platform::PeekMessageRemove(message)) platform::DispatchMessageTo(message);
       for (plchost::THostEvent& event : queue_.TakeAll()) {
         if (event.Kind == plchost::THostEvent::TKind::Opened) opened_ = true;
-        if (event.Kind == plchost::THostEvent::TKind::Received) {
-          bridge_->FromHost(event.Bytes.data(), static_cast<int32_t>(event.Bytes.size()));
-        }
       }
     }
     return true;

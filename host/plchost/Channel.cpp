@@ -7,8 +7,9 @@ namespace plchost {
 namespace {
 
 constexpr size_t kReceiveBufferSize = 4096;
-// How often a waiting read looks whether the channel stops.
-constexpr uint32_t kReadSliceMs = 100;
+// How often a waiting read looks whether the channel stops or reopens: each look
+// wakes the reader thread, for every data source of the host.
+constexpr uint32_t kReadSliceMs = 500;
 
 }  // namespace
 
@@ -21,12 +22,16 @@ void TChannel::Start() {
   if (!FThread.joinable()) FThread = std::thread(&TChannel::Run, this);
 }
 
-void TChannel::Stop() {
+void TChannel::RequestStop() {
   {
     std::lock_guard<std::mutex> guard(FLock);
     FStopping = true;
   }
   FWake.notify_all();
+}
+
+void TChannel::Stop() {
+  RequestStop();
   if (FThread.joinable()) FThread.join();
   std::lock_guard<std::mutex> guard(FLock);
   FLink.reset();

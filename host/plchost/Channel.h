@@ -37,6 +37,8 @@ class TChannel {
   TChannel& operator=(const TChannel&) = delete;
 
   void Start();
+  // Asks the reader thread to end, without waiting for it.
+  void RequestStop();
   // Closes the link and ends the reader thread; no event follows.
   void Stop();
 

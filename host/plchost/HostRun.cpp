@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <shared_mutex>
 #include <stdexcept>
 
 #include "Channel.h"
@@ -106,6 +107,8 @@ class THostRun final : public host::IHostSink {
   void Handle(host::THostSession& session, THostEvent& event);
   void ChannelOpened(host::THostSession& session, int32_t source);
   void ChannelClosed(int32_t source);
+  void DetachReceiver();
+  void StopChannels();
   void CheckLimits(uint64_t nowMs);
   void ShowSummary(uint64_t nowMs);
   void Deliver(const THostEvent& event);
@@ -136,6 +139,11 @@ class THostRun final : public host::IHostSink {
   bool FPortOpen = false;
   uint64_t FEnginesFromMs = 0;  // when "SET-STATE" started the engines; 0 before
   std::atomic<uint64_t> FSendsFromMs{0};
+  // The session the channels' readers hand received bytes to while the engines
+  // run; otherwise null and the host loop has them, in order with the channel
+  // events. A reader holds the lock shared while it calls the session.
+  host::THostSession* FReceiver = nullptr;
+  std::shared_mutex FReceiverLock;
   uint64_t FFirstOpenMs = 0;
   std::optional<TExitCode> FStop;
   std::string FStopMessage;
@@ -153,7 +161,13 @@ int THostRun::Run() {
     links.Window = &window;
     links.OnLog = [this](const std::vector<host::TLogLine>& lines) { OnLog(lines); };
     host::THostSession session(library, kHostContext, links);
-    Drive(session);
+    try {
+      Drive(session);
+    } catch (...) {
+      DetachReceiver();
+      throw;
+    }
+    DetachReceiver();
     Finish(session, library);
   } catch (const EHostStop& stop) {
     Stop(stop.Code, stop.what());
@@ -166,7 +180,7 @@ int THostRun::Run() {
   } catch (const std::exception& error) {
     Stop(kExitFailure, error.what());
   }
-  for (auto& channel : FChannels) channel.second->Stop();
+  StopChannels();
   FinishSinks();
   if (FDisplay) FDisplay->Hide();
   if (!FStopMessage.empty()) std::fprintf(stderr, "plchost: %s\n", FStopMessage.c_str());
@@ -198,6 +212,15 @@ void THostRun::MakeChannels() {
     TChannelEvents events;
     events.Opened = [this, id] { FQueue.Push(THostEvent::Opened(id)); };
     events.Received = [this, id](std::vector<uint8_t> bytes) {
+      // Once the engines run, the bytes reach the plug-in on the reader's own thread:
+      // a detour through the host loop would cost every answer a thread wake-up.
+      {
+        std::shared_lock<std::shared_mutex> guard(FReceiverLock);
+        if (FReceiver != nullptr) {
+          FReceiver->ProcessData(id, bytes.data(), bytes.size());
+          return;
+        }
+      }
       FQueue.Push(THostEvent::Received(id, std::move(bytes)));
     };
     events.Closed = [this, id](const std::string& reason) {
@@ -250,6 +273,14 @@ void THostRun::StartEngines(host::THostSession& session) {
   const int32_t state = session.SetState(JoinLines(DataSourcesOf(FOptions)), kStates, true);
   if (state != 0)
     throw EHostStop(kExitFailure, "the plug-in refused SET-STATE (" + std::to_string(state) + ")");
+  std::unique_lock<std::shared_mutex> guard(FReceiverLock);
+  FReceiver = &session;
+}
+
+// From here on no reader calls the session; one that is calling it has returned.
+void THostRun::DetachReceiver() {
+  std::unique_lock<std::shared_mutex> guard(FReceiverLock);
+  FReceiver = nullptr;
 }
 
 void THostRun::Loop(host::THostSession& session) {
@@ -343,6 +374,13 @@ void THostRun::ChannelClosed(int32_t source) {
   for (auto& channel : FChannels) {
     if (channel.first != source) channel.second->Reopen();
   }
+}
+
+// Every reader is asked to end before the first is waited for, so that the
+// channels end together.
+void THostRun::StopChannels() {
+  for (auto& channel : FChannels) channel.second->RequestStop();
+  for (auto& channel : FChannels) channel.second->Stop();
 }
 
 void THostRun::CheckLimits(uint64_t nowMs) {
