@@ -1,6 +1,7 @@
 #include "RecordOutput.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -43,17 +44,22 @@ void TRecordOutput::Check() {
     }
     return;
   }
+  // One look at the file per record in the common case: its size answers whether
+  // it is still there and a regular file.
   const fs::path path = fs::u8path(FPath);
   std::error_code error;
-  if (!fs::exists(path, error)) throw EOutput("the output file " + FPath + " was removed");
-  const bool regular = IsRegularFile(path);
+  const std::uintmax_t size = fs::file_size(path, error);
+  const bool regular = !error;
+  if (!regular && !fs::exists(path, error)) {
+    throw EOutput("the output file " + FPath + " was removed");
+  }
   if (!*FOut) {
     // Cut a line that arrived in part, so that the file holds whole records only.
     if (regular) fs::resize_file(path, FWholeSize, error);
     throw EOutput("records cannot be written to " + FPath +
                   (cause != 0 ? ": " + std::string(std::strerror(cause)) : std::string()));
   }
-  if (regular) FWholeSize = fs::file_size(path, error);
+  if (regular) FWholeSize = size;
 }
 
 }  // namespace plchost
