@@ -50,12 +50,12 @@ bool MessageQueue::TakeInput(Message& message) {
     return true;
   }
   const Clock::time_point now = Clock::now();
-  const auto due =
+  const auto next =
       std::min_element(timers_.begin(), timers_.end(),
                        [](const Timer& a, const Timer& b) { return a.ready < b.ready; });
-  if (due == timers_.end() || due->ready > now) return false;
-  due->Restart(now);
-  message = Message{due->window, kMsgTimer, due->id, 0};
+  if (next == timers_.end() || next->ready > now) return false;
+  next->Restart(now);
+  message = Message{next->window, kMsgTimer, next->id, 0};
   return true;
 }
 

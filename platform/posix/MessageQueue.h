@@ -31,7 +31,7 @@ class MessageQueue : public WaitSource {
   bool Send(std::shared_ptr<SentMessage> message);
 
   std::shared_ptr<SentMessage> TakeSent();
-  // The oldest posted message, else the timer message of the earliest due timer.
+  // The oldest posted message, else the timer message of the earliest ready timer.
   bool TakeInput(Message& message);
 
   bool HasSent();
