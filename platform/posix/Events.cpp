@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 
 #include "EventHandles.h"
@@ -13,7 +14,7 @@ namespace {
 class HandleTable {
  public:
   Handle Add(std::shared_ptr<Event> event) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     // A handle is an opaque number, never dereferenced.
     const auto handle = reinterpret_cast<Handle>(++lastId_);  // NOLINT(performance-no-int-to-ptr)
     events_.emplace(handle, std::move(event));
@@ -21,18 +22,19 @@ class HandleTable {
   }
 
   std::shared_ptr<Event> Find(Handle handle) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     const auto found = events_.find(handle);
     return found == events_.end() ? nullptr : found->second;
   }
 
   void Remove(Handle handle) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     events_.erase(handle);
   }
 
  private:
-  std::mutex mutex_;
+  // Shared by the lookups, which every wait and every SetEvent makes.
+  std::shared_mutex mutex_;
   uintptr_t lastId_ = 0;
   std::unordered_map<Handle, std::shared_ptr<Event>> events_;
 };

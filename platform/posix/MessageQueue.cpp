@@ -18,19 +18,21 @@ Clock::duration SlackOf(Clock::duration interval) {
 
 }  // namespace
 
-bool MessageQueue::Post(const Message& message) {
+bool MessageQueue::Post(const Message& message, bool wake) {
+  PendingWakes wakes;
   std::lock_guard<std::mutex> lock(mutex_);
   if (closed_) return false;
   posted_.push_back(message);
-  WakeWaiters();
+  if (wake) WakeWaiters(wakes);
   return true;
 }
 
 bool MessageQueue::Send(std::shared_ptr<SentMessage> message) {
+  PendingWakes wakes;
   std::lock_guard<std::mutex> lock(mutex_);
   if (closed_) return false;
   sent_.push_back(std::move(message));
-  WakeWaiters();
+  WakeWaiters(wakes);
   return true;
 }
 
@@ -87,6 +89,7 @@ std::vector<MessageQueue::Timer>::iterator MessageQueue::FindTimer(WindowHandle 
 
 void MessageQueue::StartTimer(WindowHandle window, uintptr_t id, uint32_t intervalMs) {
   const Clock::duration interval = std::chrono::milliseconds(std::max(intervalMs, kMinimumTimerMs));
+  PendingWakes wakes;
   std::lock_guard<std::mutex> lock(mutex_);
   Timer timer{window, id, interval, {}, {}};
   timer.Restart(Clock::now());
@@ -96,7 +99,7 @@ void MessageQueue::StartTimer(WindowHandle window, uintptr_t id, uint32_t interv
   } else {
     *existing = timer;
   }
-  WakeWaiters();
+  WakeWaiters(wakes);
 }
 
 void MessageQueue::StopTimer(WindowHandle window, uintptr_t id) {

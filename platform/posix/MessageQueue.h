@@ -26,8 +26,9 @@ struct SentMessage {
 
 class MessageQueue : public WaitSource {
  public:
-  // Both refuse once the queue is closed (its thread has ended).
-  bool Post(const Message& message);
+  // Both refuse once the queue is closed (its thread has ended). A post without
+  // `wake` waits for the thread to look at its queue for another reason.
+  bool Post(const Message& message, bool wake = true);
   bool Send(std::shared_ptr<SentMessage> message);
 
   std::shared_ptr<SentMessage> TakeSent();

@@ -39,6 +39,11 @@ bool PostMessageTo(WindowHandle window, uint32_t message, uintptr_t wParam, intp
   return entry && entry->queue->Post({window, message, wParam, lParam});
 }
 
+bool PostMessageQuietly(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  const auto entry = Windows().Find(window);
+  return entry && entry->queue->Post({window, message, wParam, lParam}, false);
+}
+
 bool SendMessageTimeoutTo(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                           uint32_t timeoutMs, intptr_t* result) {
   const auto entry = Windows().Find(window);

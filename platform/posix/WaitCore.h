@@ -1,15 +1,11 @@
 #pragma once
 
-// The blocking core of the stand-in: a thread that waits attaches one Waiter to
+// The blocking core of the stand-in: a thread that waits attaches a Waiter to
 // every source it waits on (events, its message queue), so that a change wakes
 // only the threads that wait on that source.
-//
-// A later wait that also wakes on a readable file descriptor replaces
-// Waiter::Block with a poll() over the descriptor and a wake-up pipe; the
-// sources and the wait loop stay as they are.
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -21,16 +17,55 @@ using Clock = std::chrono::steady_clock;
 // The time point at which a wait of timeoutMs ends (never for kInfinite).
 Clock::time_point DeadlineAfter(uint32_t timeoutMs);
 
+// What one wait blocks on: a futex word. Waiters are never freed (a thread
+// hands its own back to a pool when it ends), so a source may wake one after it
+// has released its lock, when the wait may already be over: the waiter's next
+// wait then wakes once for nothing and looks again.
 class Waiter {
  public:
-  void Notify();
+  // Drops a notification left over from an earlier wait.
+  void Reset() { state_.store(kIdle); }
+  // Marks the waiter notified; true when it sleeps and needs a Wake.
+  bool MarkNotified() { return state_.exchange(kNotified) == kSleeping; }
+  void Wake();
   // Returns once notified since the last Block, or at `until`.
   void Block(Clock::time_point until);
 
  private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool notified_ = false;
+  enum : uint32_t { kIdle, kNotified, kSleeping };
+  std::atomic<uint32_t> state_{kIdle};
+};
+
+// The calling thread's waiter for one wait. A wait inside a wait (a message
+// that another thread sent, handled while waiting, that sends in turn) leases
+// another, so that neither takes the other's notifications.
+class WaiterLease {
+ public:
+  WaiterLease();
+  ~WaiterLease();
+  WaiterLease(const WaiterLease&) = delete;
+  WaiterLease& operator=(const WaiterLease&) = delete;
+  Waiter& operator*() const { return *waiter_; }
+
+ private:
+  Waiter* waiter_;
+};
+
+// The waiters a change to a source woke: marked under the source's lock, woken
+// once the lock is released (this object ends after the lock guard declared
+// after it), so that a woken thread does not at once block on that lock.
+class PendingWakes {
+ public:
+  PendingWakes() = default;
+  ~PendingWakes();
+  PendingWakes(const PendingWakes&) = delete;
+  PendingWakes& operator=(const PendingWakes&) = delete;
+  void Add(Waiter& waiter);
+
+ private:
+  static constexpr int kHeld = 8;  // more are woken at once
+  Waiter* waiters_[kHeld] = {};
+  int count_ = 0;
 };
 
 // Something a Waiter can wait on. Subclasses guard their state with mutex_ and
@@ -41,7 +76,7 @@ class WaitSource {
   void Detach(Waiter& waiter);
 
  protected:
-  void WakeWaiters();
+  void WakeWaiters(PendingWakes& wakes);
   std::mutex mutex_;
 
  private:
@@ -65,17 +100,17 @@ class Event : public WaitSource {
 // timer. The waiter is attached to every source for the whole wait.
 template <class Poll>
 int WaitUntil(const std::vector<WaitSource*>& sources, Clock::time_point deadline, Poll&& poll) {
-  Waiter waiter;
-  for (WaitSource* source : sources) source->Attach(waiter);
+  const WaiterLease waiter;
+  for (WaitSource* source : sources) source->Attach(*waiter);
   int ready = -1;
   for (;;) {
     const Clock::time_point now = Clock::now();
     Clock::time_point wakeAt = deadline;
     ready = poll(now, wakeAt);
     if (ready >= 0 || now >= deadline) break;
-    waiter.Block(wakeAt);
+    (*waiter).Block(wakeAt);
   }
-  for (WaitSource* source : sources) source->Detach(waiter);
+  for (WaitSource* source : sources) source->Detach(*waiter);
   return ready;
 }
 

@@ -3,21 +3,21 @@
 namespace platform::detail {
 
 WindowHandle WindowTable::Add(const WindowEntry& entry) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::shared_mutex> lock(mutex_);
   const WindowHandle window = ++lastHandle_;
   windows_.emplace(window, entry);
   return window;
 }
 
 std::optional<WindowEntry> WindowTable::Find(WindowHandle window) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_lock<std::shared_mutex> lock(mutex_);
   const auto found = windows_.find(window);
   if (found == windows_.end()) return std::nullopt;
   return found->second;
 }
 
 std::optional<WindowEntry> WindowTable::Remove(WindowHandle window) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::shared_mutex> lock(mutex_);
   const auto found = windows_.find(window);
   if (found == windows_.end()) return std::nullopt;
   WindowEntry entry = std::move(found->second);
@@ -26,7 +26,7 @@ std::optional<WindowEntry> WindowTable::Remove(WindowHandle window) {
 }
 
 std::vector<WindowHandle> WindowTable::OwnedBy(uint32_t threadId) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_lock<std::shared_mutex> lock(mutex_);
   std::vector<WindowHandle> owned;
   for (const auto& [window, entry] : windows_) {
     if (entry.ownerThread == threadId) owned.push_back(window);

@@ -4,8 +4,8 @@
 // procedure, context and the owner's queue. Handles are never reused.
 
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -40,7 +40,8 @@ class WindowTable {
   std::vector<WindowHandle> OwnedBy(uint32_t threadId);
 
  private:
-  std::mutex mutex_;
+  // Shared by the lookups, which every message and timer call makes.
+  std::shared_mutex mutex_;
   WindowHandle lastHandle_ = 0;
   std::unordered_map<WindowHandle, WindowEntry> windows_;
 };

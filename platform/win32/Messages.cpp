@@ -124,6 +124,10 @@ bool PostMessageTo(WindowHandle window, uint32_t message, uintptr_t wParam, intp
   return window != 0 && PostMessageW(ToHwnd(window), message, wParam, lParam) != FALSE;
 }
 
+bool PostMessageQuietly(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  return PostMessageTo(window, message, wParam, lParam);
+}
+
 bool SendMessageTimeoutTo(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                           uint32_t timeoutMs, intptr_t* result) {
   if (window == 0) return false;

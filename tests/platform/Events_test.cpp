@@ -50,6 +50,31 @@ TEST(EventsTest, WakesWhenAnotherThreadSetsTheEvent) {
   EXPECT_EQ(platform::WaitForAny(handles, 2, test_support::kBoundMs), 1);
 }
 
+// Two threads hand a turn back and forth many times, each waiting with a time
+// limit or without one: a wake-up lost between setting and blocking stalls a
+// round until the bound.
+TEST(EventsTest, ThreadsHandingATurnBackAndForthLoseNoWakeUp) {
+  constexpr int kRounds = 2000;
+  TestEvent ping, pong;
+  const platform::Handle pingHandle = ping.handle(), pongHandle = pong.handle();
+  FunctionThread partner([&] {
+    for (int round = 0; round < kRounds; ++round) {
+      const uint32_t timeout = round % 2 == 0 ? platform::kInfinite : test_support::kBoundMs;
+      if (platform::WaitForAny(&pingHandle, 1, timeout) != 0) return;
+      platform::ResetEvent(pingHandle);
+      pong.Set();
+    }
+  });
+  int rounds = 0;
+  for (; rounds < kRounds; ++rounds) {
+    ping.Set();
+    if (platform::WaitForAny(&pongHandle, 1, test_support::kBoundMs) != 0) break;
+    platform::ResetEvent(pongHandle);
+  }
+  EXPECT_EQ(rounds, kRounds);
+  if (rounds < kRounds) ping.Set();  // lets the partner end
+}
+
 TEST(EventsTest, BadArgumentsFailTheWait) {
   TestEvent event;
   platform::Handle closed = platform::CreateManualResetEvent(true);

@@ -304,6 +304,26 @@ TEST(MessagesTest, MsgWaitForAnyWakesWhenATimerIsDue) {
   platform::StopWindowTimer(window.handle(), 1);
 }
 
+// A quiet post (a timer switched off from another thread) is found by the owner
+// before its next timer message, after what was posted before it.
+TEST(MessagesTest, AQuietPostComesBeforeTheNextTimerTick) {
+  RecordingWindow window;
+  ASSERT_TRUE(platform::StartWindowTimer(window.handle(), 1, 30));
+  FunctionThread poster([&] {
+    platform::PostMessageTo(window.handle(), kMsgUser + 1, 0, 0);
+    platform::PostMessageQuietly(window.handle(), kMsgUser + 2, 0, 0);
+  });
+  poster.WaitFor();
+  EXPECT_TRUE(PumpUntil([&] { return window.CountOf(kMsgTimer) >= 1; }));
+  platform::StopWindowTimer(window.handle(), 1);
+  const std::vector<Received> received = window.received();
+  ASSERT_GE(received.size(), 3u);
+  EXPECT_EQ(received[0].message, kMsgUser + 1);
+  EXPECT_EQ(received[1].message, kMsgUser + 2);
+  EXPECT_EQ(received[1].thread, platform::CurrentThreadId());
+  EXPECT_EQ(received[2].message, kMsgTimer);
+}
+
 TEST(MessagesTest, StoppedTimersAndTimersOfDestroyedWindowsFallSilent) {
   RecordingWindow stopped;
   ASSERT_TRUE(platform::StartWindowTimer(stopped.handle(), 1, 10));

@@ -41,6 +41,13 @@ MOX_PLATFORM_API intptr_t DefaultWindowProc(WindowHandle window, uint32_t messag
 
 MOX_PLATFORM_API bool PostMessageTo(WindowHandle window, uint32_t message, uintptr_t wParam,
                                     intptr_t lParam);
+// As PostMessageTo, but the owner thread is not woken for it: it finds the
+// message when it next looks at its queue for another reason (a due timer,
+// another message). For a message that only matters before the owner's next
+// timer tick, since posted messages are taken before timer messages. Windows
+// has no such post: there it is PostMessageTo.
+MOX_PLATFORM_API bool PostMessageQuietly(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                         intptr_t lParam);
 // Runs the window procedure on the owner thread and waits for it, at most timeoutMs,
 // handling meanwhile what other threads send to the caller. On the owner thread the
 // procedure is called directly. False on time-out or a dead window; after a time-out
