@@ -63,7 +63,13 @@ void TmoxTimerEx::SetEnabled(bool value) {
   // no request is on its way and the value stands already.
   if (forwarded_.load() == 0 && enabled_.load() == value) return;
   forwarded_.fetch_add(1);
-  if (!platform::PostMessageTo(window, kMsgSetEnabled, value ? 1 : 0, 0)) forwarded_.fetch_sub(1);
+  // Switching off need not wake the owner either: a running timer wakes it for
+  // its next tick, and the owner takes posted messages before timer messages, so
+  // that tick never comes. (A worker switches off before each decode and on
+  // after it: the owner then wakes once, for both.)
+  const bool posted = value ? platform::PostMessageTo(window, kMsgSetEnabled, 1, 0)
+                            : platform::PostMessageQuietly(window, kMsgSetEnabled, 0, 0);
+  if (!posted) forwarded_.fetch_sub(1);
 }
 
 void TmoxTimerEx::SetInterval(uint32_t value) {
