@@ -21,8 +21,9 @@ class IHostSink {
 
 // Sinks are registered per host context; a later registration replaces an
 // earlier one. Once UnregisterHostSink returns, the sink is not called any
-// more: calls into sinks are serialised with registration, so a sink must not
-// wait for a thread that registers or unregisters one.
+// more: registration waits for the calls under way, so a sink must not wait for
+// a thread that registers or unregisters one, nor call these functions itself.
+// A sink is called from several threads at once.
 void RegisterHostSink(int32_t hostContext, IHostSink* sink);
 void UnregisterHostSink(int32_t hostContext);
 

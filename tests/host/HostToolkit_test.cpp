@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -120,6 +121,50 @@ TEST(HostFunctions, AFailingSinkGivesMinusThree) {
   TScopedSink scoped(45, &sink);
   uint8_t byte = 1;
   EXPECT_EQ(host::DispatchSendData(45, 0, 1, kSendBytes, &byte), -3);
+}
+
+// The engines' threads deliver side by side: a sink held up in one call does not
+// hold up another, and unregistering waits until the held call has ended.
+TEST(HostFunctions, CallsRunSideBySideAndUnregisteringWaitsForThem) {
+  constexpr uint32_t kBound = 10000;
+  class TGateSink : public TRecordingSink {
+   public:
+    int32_t SendBytes(int32_t clientId, const uint8_t* data, size_t length) override {
+      if (clientId == 1) {
+        platform::SetEvent(Entered);
+        platform::WaitForAny(&Release, 1, kBound);
+        Ended = true;
+      }
+      return TRecordingSink::SendBytes(clientId, data, length);
+    }
+    platform::Handle Entered = platform::CreateManualResetEvent(false);
+    platform::Handle Release = platform::CreateManualResetEvent(false);
+    std::atomic<bool> Ended{false};
+  } sink;
+  host::RegisterHostSink(46, &sink);
+  uint8_t byte = 7;
+  host_test::TFunctionThread held([&] { host::DispatchSendData(46, 1, 1, kSendBytes, &byte); });
+  ASSERT_EQ(platform::WaitForAny(&sink.Entered, 1, kBound), 0);
+  const platform::Handle passed = platform::CreateManualResetEvent(false);
+  host_test::TFunctionThread other([&] {
+    if (host::DispatchSendData(46, 2, 1, kSendBytes, &byte) == 1) platform::SetEvent(passed);
+  });
+  EXPECT_EQ(platform::WaitForAny(&passed, 1, kBound / 2), 0) << "held up by another call";
+  std::atomic<bool> unregistered{false};
+  host_test::TFunctionThread unregister([&] {
+    host::UnregisterHostSink(46);
+    unregistered = true;
+  });
+  // The one time-bound check: 100 ms in which a wrong unregister would return.
+  EXPECT_EQ(platform::WaitForAny(&sink.Release, 1, 100), platform::kWaitTimeout);
+  EXPECT_FALSE(unregistered) << "the sink went while a call was still in it";
+  platform::SetEvent(sink.Release);
+  unregister.WaitFor();
+  EXPECT_TRUE(sink.Ended);
+  EXPECT_EQ(host::DispatchSendData(46, 2, 1, kSendBytes, &byte), -1);
+  held.WaitFor();
+  other.WaitFor();
+  for (platform::Handle event : {passed, sink.Entered, sink.Release}) platform::CloseEvent(event);
 }
 
 TEST(HostFunctions, DataRecordIsCopiedWithItsValuesRowsAndRawText) {
