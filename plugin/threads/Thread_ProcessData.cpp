@@ -109,20 +109,21 @@ void TProcessDataThread::Execute() {
 }
 
 void TProcessDataThread::DrainQueue() {
-  while (!ShouldStop()) {
+  for (bool first = true; !ShouldStop(); first = false) {
     currentItem_ = workQueue_.Pop();
     if (currentItem_ == nullptr) {
       return;
+    }
+    // Between two items the worker yields once, so that producers on other
+    // threads can run; after the last one its wait lets them run anyway.
+    if (!first) {
+      platform::SleepMs(0);
     }
     if (ShouldStop()) {
       FreeCurrentItem();
       return;
     }
     HandleCurrentItem();
-    if (ShouldStop()) {
-      return;
-    }
-    platform::SleepMs(0);  // let producers on other threads run
   }
 }
 
