@@ -6,8 +6,8 @@
 # alone), plchost's CPU (under 10 % of one core), resident memory per source
 # beyond the first (under 300 KiB plus the worker thread's stack), and the
 # threads and sockets it holds against what the design implies per TCP data
-# source: two threads (the engine's worker, the host's channel reader; on POSIX
-# one socket watcher serves every loopback listener of the process) and four
+# source: two threads (the engine's worker, the host's channel reader; the
+# loopback listeners' sockets wake the host thread itself) and four
 # sockets (the engine's loopback listener, the link's connection to it, the
 # listener's side of that connection, the host's channel to the PLC).
 #   bench/hundred_sources.sh BIN_DIR [SECONDS] [SOURCES]

@@ -141,4 +141,28 @@ bool MessageQueue::IsClosed() {
   return closed_;
 }
 
+SocketSet& MessageQueue::Sockets() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!sockets_) sockets_ = std::make_unique<SocketSet>();
+  return *sockets_;
+}
+
+int MessageQueue::SocketsDescriptor() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sockets_ ? sockets_->Descriptor() : -1;
+}
+
+void MessageQueue::PostReadySockets() {
+  SocketSet* sockets = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sockets = sockets_.get();  // never replaced once made
+  }
+  if (sockets == nullptr) return;
+  Message ready[SocketSet::kMostReady];
+  const int count = sockets->TakeReady(ready);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!closed_) posted_.insert(posted_.end(), ready, ready + count);
+}
+
 }  // namespace platform::detail

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "SocketSet.h"
 #include "WaitCore.h"
 #include "platform/Messages.h"
 
@@ -49,6 +50,14 @@ class MessageQueue : public WaitSource {
   void Close();
   bool IsClosed();
 
+  // The sockets watched for the thread's windows, made on first use.
+  SocketSet& Sockets();
+  // Their descriptor for the thread's message waits; -1 while none is watched.
+  int SocketsDescriptor();
+  // Posts the messages of the sockets ready now; on the owner thread, which
+  // needs no wake-up for them.
+  void PostReadySockets();
+
  private:
   // The thread wakes for a timer at `due`; from `ready` on it ticks when the
   // thread is awake anyway.
@@ -67,6 +76,7 @@ class MessageQueue : public WaitSource {
   std::deque<std::shared_ptr<SentMessage>> sent_;
   std::vector<Timer> timers_;
   bool closed_ = false;
+  std::unique_ptr<SocketSet> sockets_;
 };
 
 }  // namespace platform::detail

@@ -86,6 +86,9 @@ void StopWindowTimer(WindowHandle window, uintptr_t id) {
 bool PeekMessageRemove(Message& message) {
   std::shared_ptr<detail::MessageQueue> queue = CurrentQueue();
   detail::DeliverSentMessages(*queue);
+  if (queue->TakeInput(message)) return true;
+  // Ready sockets post their messages as Windows does, without a wait.
+  queue->PostReadySockets();
   return queue->TakeInput(message);
 }
 
@@ -104,8 +107,10 @@ int MsgWaitForAny(const Handle* handles, int count, uint32_t timeoutMs) {
   std::shared_ptr<detail::MessageQueue> queue = CurrentQueue();
   std::vector<detail::WaitSource*> sources = detail::SourcesOf(events);
   sources.push_back(queue.get());
-  const int ready =
-      detail::WaitUntil(sources, detail::DeadlineAfter(timeoutMs), [&](auto now, auto& wakeAt) {
+  const int ready = detail::WaitUntilOrReadable(
+      sources, detail::DeadlineAfter(timeoutMs), queue->SocketsDescriptor(),
+      [&] { queue->PostReadySockets(); },
+      [&](auto now, auto& wakeAt) {
         const int set = detail::FirstSet(events);
         if (set >= 0) return set;
         detail::DeliverSentMessages(*queue);

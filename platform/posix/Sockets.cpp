@@ -1,22 +1,18 @@
-// BSD sockets beneath the TCP listener. One thread of the process waits with
-// epoll on every watched socket and posts each ready one to its owner's window;
-// it watches that socket again once the owner has accepted from or read it.
+// BSD sockets beneath the TCP listener. A watched socket belongs to the socket
+// set of its window's thread, whose message waits wake when it is ready; it is
+// watched again once the owner has accepted from or read it.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "../common/SocketPrimitives.h"
+#include "WindowTable.h"
 #include "platform/Sockets.h"
 
 namespace platform {
@@ -100,113 +96,15 @@ bool SendAll(NativeSocket socket, const uint8_t* data, size_t length, uint32_t w
 
 void CloseSocket(NativeSocket socket) { close(static_cast<int>(socket)); }
 
-// One epoll set and one thread serve the watchers of every listener in the
-// process. A socket is watched one-shot: once reported it stays quiet until its
-// owner resumes it, and resuming re-arms it without waking the thread.
-class Poller {
- public:
-  // The process's poller, made on first use; it ends with its last user.
-  static std::shared_ptr<Poller> Shared() {
-    static std::mutex lock;
-    static std::weak_ptr<Poller> shared;
-    std::lock_guard<std::mutex> guard(lock);
-    std::shared_ptr<Poller> poller = shared.lock();
-    if (!poller) {
-      poller = std::make_shared<Poller>();
-      shared = poller;
-    }
-    return poller;
-  }
-
-  Poller() : epoll_(epoll_create1(EPOLL_CLOEXEC)), stop_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-    epoll_event stop{};
-    stop.events = EPOLLIN;
-    stop.data.u64 = kStopTag;
-    if (epoll_ >= 0 && stop_ >= 0 && epoll_ctl(epoll_, EPOLL_CTL_ADD, stop_, &stop) == 0) {
-      thread_ = std::thread(&Poller::Run, this);
-    }
-  }
-
-  ~Poller() {
-    if (thread_.joinable()) {
-      const uint64_t one = 1;
-      while (write(stop_, &one, sizeof one) < 0 && errno == EINTR) {
-      }
-      thread_.join();
-    }
-    for (int handle : {epoll_, stop_}) {
-      if (handle >= 0) close(handle);
-    }
-  }
-  Poller(const Poller&) = delete;
-  Poller& operator=(const Poller&) = delete;
-
-  // Reports the socket once to the window when it is ready: registers it, or
-  // re-arms it when it is registered already.
-  void Watch(int socket, WindowHandle window, uint32_t message) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    auto found = targets_.find(socket);
-    const bool known = found != targets_.end();
-    if (!known) found = targets_.emplace(socket, Target{window, message, ++generation_}).first;
-    epoll_event event{};
-    event.events = EPOLLIN | EPOLLONESHOT;
-    event.data.u64 = Tag(socket, found->second.generation);
-    epoll_ctl(epoll_, known ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket, &event);
-  }
-
-  // No report for the socket from now on; before it is closed.
-  void Forget(int socket) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (targets_.erase(socket) == 1) epoll_ctl(epoll_, EPOLL_CTL_DEL, socket, nullptr);
-  }
-
- private:
-  struct Target {
-    WindowHandle window;
-    uint32_t message;
-    uint32_t generation;  // tells a socket from an earlier one of the same number
-  };
-  static constexpr uint64_t kStopTag = ~uint64_t{0};
-  static constexpr int kEventsPerWait = 64;
-
-  static uint64_t Tag(int socket, uint32_t generation) {
-    return (uint64_t{generation} << 32) | static_cast<uint32_t>(socket);
-  }
-
-  void Run() {
-    epoll_event events[kEventsPerWait];
-    for (;;) {
-      const int count = epoll_wait(epoll_, events, kEventsPerWait, -1);
-      if (count < 0 && errno == EINTR) continue;
-      if (count < 0) return;
-      std::lock_guard<std::mutex> guard(mutex_);
-      for (int i = 0; i < count; ++i) {
-        if (events[i].data.u64 == kStopTag) return;
-        const auto socket = static_cast<int>(events[i].data.u64 & 0xFFFFFFFFu);
-        const auto found = targets_.find(socket);
-        if (found != targets_.end() &&
-            Tag(socket, found->second.generation) == events[i].data.u64) {
-          PostMessageTo(found->second.window, found->second.message, static_cast<uintptr_t>(socket),
-                        0);
-        }
-      }
-    }
-  }
-
-  const int epoll_;
-  const int stop_;
-  std::mutex mutex_;
-  std::map<int, Target> targets_;
-  uint32_t generation_ = 0;
-  std::thread thread_;
-};
-
+// The watcher reports to the socket set of the window's thread.
 struct SocketWatcher::Native {
-  Native(WindowHandle owner, uint32_t ready) : window(owner), message(ready) {}
+  Native(WindowHandle owner, uint32_t ready) : window(owner), message(ready) {
+    if (const auto entry = Windows().Find(owner)) queue = entry->queue;
+  }
 
   const WindowHandle window;
   const uint32_t message;
-  const std::shared_ptr<Poller> poller = Poller::Shared();
+  std::shared_ptr<MessageQueue> queue;  // null for a window that did not exist
 };
 
 SocketWatcher::SocketWatcher(WindowHandle window, uint32_t message)
@@ -219,11 +117,13 @@ void SocketWatcher::WatchListener(NativeSocket socket) { Resume(socket); }
 void SocketWatcher::WatchClient(NativeSocket socket) { Resume(socket); }
 
 void SocketWatcher::Resume(NativeSocket socket) {
-  native_->poller->Watch(static_cast<int>(socket), native_->window, native_->message);
+  if (native_->queue) {
+    native_->queue->Sockets().Watch(static_cast<int>(socket), native_->window, native_->message);
+  }
 }
 
 void SocketWatcher::Forget(NativeSocket socket) {
-  native_->poller->Forget(static_cast<int>(socket));
+  if (native_->queue) native_->queue->Sockets().Forget(static_cast<int>(socket));
 }
 
 }  // namespace detail

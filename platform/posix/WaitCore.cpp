@@ -1,10 +1,14 @@
 #include "WaitCore.h"
 
 #include <linux/futex.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <ctime>
 
 #include "platform/Sync.h"
@@ -32,6 +36,16 @@ timespec ToTimespec(Clock::time_point at) {
       std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch - seconds).count());
   return spec;
 }
+
+// poll()'s time-out for a wait until `at`: whole milliseconds, rounded up.
+int PollTimeoutMs(Clock::time_point at) {
+  if (at == Clock::time_point::max()) return -1;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(at - Clock::now()).count();
+  return static_cast<int>(std::clamp<decltype(left)>(left, 0, INT_MAX));
+}
+
+// Without an eventfd for its wake-ups a polling waiter looks this often.
+constexpr int kPollWithoutWakeMs = 10;
 
 // Waiters of ended threads, for threads yet to come; never destroyed.
 class WaiterPool {
@@ -83,7 +97,26 @@ Clock::time_point DeadlineAfter(uint32_t timeoutMs) {
   return Clock::now() + std::chrono::milliseconds(timeoutMs);
 }
 
-void Waiter::Wake() { Futex(state_, FUTEX_WAKE_PRIVATE, 1, nullptr); }
+Waiter::Sleep Waiter::MarkNotified() {
+  switch (state_.exchange(kNotified)) {
+    case kSleeping:
+      return Sleep::kFutex;
+    case kPolling:
+      return Sleep::kPoll;
+    default:
+      return Sleep::kAwake;
+  }
+}
+
+void Waiter::Wake(Sleep how) {
+  if (how == Sleep::kFutex) {
+    Futex(state_, FUTEX_WAKE_PRIVATE, 1, nullptr);
+  } else if (how == Sleep::kPoll) {
+    const uint64_t one = 1;
+    while (write(wakeDescriptor_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+  }
+}
 
 void Waiter::Block(Clock::time_point until) {
   for (;;) {
@@ -98,6 +131,27 @@ void Waiter::Block(Clock::time_point until) {
     if (state_.exchange(kIdle) == kNotified || Clock::now() >= until) return;
   }
   state_.store(kIdle);
+}
+
+bool Waiter::BlockOrReadable(Clock::time_point until, int descriptor) {
+  if (wakeDescriptor_ < 0) wakeDescriptor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  uint32_t idle = kIdle;
+  if (!state_.compare_exchange_strong(idle, kPolling)) {  // notified meanwhile
+    state_.store(kIdle);
+    return false;
+  }
+  pollfd watched[2] = {{descriptor, POLLIN, 0}, {wakeDescriptor_, POLLIN, 0}};
+  const bool canWake = wakeDescriptor_ >= 0;
+  int timeout = PollTimeoutMs(until);
+  if (!canWake && (timeout < 0 || timeout > kPollWithoutWakeMs)) timeout = kPollWithoutWakeMs;
+  const int ready = poll(watched, canWake ? 2 : 1, timeout);
+  if (ready > 0 && canWake && (watched[1].revents & POLLIN) != 0) {
+    uint64_t count = 0;
+    while (read(wakeDescriptor_, &count, sizeof count) < 0 && errno == EINTR) {
+    }
+  }
+  state_.store(kIdle);
+  return ready > 0 && watched[0].revents != 0;
 }
 
 WaiterLease::WaiterLease() {
@@ -120,14 +174,14 @@ WaiterLease::~WaiterLease() {
 }
 
 PendingWakes::~PendingWakes() {
-  for (int i = 0; i < count_; ++i) waiters_[i]->Wake();
+  for (int i = 0; i < count_; ++i) wakes_[i].waiter->Wake(wakes_[i].how);
 }
 
-void PendingWakes::Add(Waiter& waiter) {
+void PendingWakes::Add(Waiter& waiter, Waiter::Sleep how) {
   if (count_ < kHeld) {
-    waiters_[count_++] = &waiter;
+    wakes_[count_++] = {&waiter, how};
   } else {
-    waiter.Wake();  // correct under the lock too, only slower for the woken
+    waiter.Wake(how);  // correct under the lock too, only slower for the woken
   }
 }
 
@@ -143,7 +197,8 @@ void WaitSource::Detach(Waiter& waiter) {
 
 void WaitSource::WakeWaiters(PendingWakes& wakes) {
   for (Waiter* waiter : waiters_) {
-    if (waiter->MarkNotified()) wakes.Add(*waiter);
+    const Waiter::Sleep how = waiter->MarkNotified();
+    if (how != Waiter::Sleep::kAwake) wakes.Add(*waiter, how);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace platform::detail {
@@ -17,23 +18,32 @@ using Clock = std::chrono::steady_clock;
 // The time point at which a wait of timeoutMs ends (never for kInfinite).
 Clock::time_point DeadlineAfter(uint32_t timeoutMs);
 
-// What one wait blocks on: a futex word. Waiters are never freed (a thread
-// hands its own back to a pool when it ends), so a source may wake one after it
-// has released its lock, when the wait may already be over: the waiter's next
-// wait then wakes once for nothing and looks again.
+// What one wait blocks on: a futex word, or, for a wait that also watches a
+// descriptor, poll() over that descriptor and the waiter's own eventfd. Waiters
+// are never freed (a thread hands its own back to a pool when it ends), so a
+// source may wake one after it has released its lock, when the wait may
+// already be over: the waiter's next wait then wakes once for nothing and looks
+// again.
 class Waiter {
  public:
+  // How MarkNotified found the waiter: awake, or asleep in one of the blocks.
+  enum class Sleep { kAwake, kFutex, kPoll };
+
   // Drops a notification left over from an earlier wait.
   void Reset() { state_.store(kIdle); }
-  // Marks the waiter notified; true when it sleeps and needs a Wake.
-  bool MarkNotified() { return state_.exchange(kNotified) == kSleeping; }
-  void Wake();
+  Sleep MarkNotified();
+  // Wakes the waiter from the block MarkNotified found it in; any thread.
+  void Wake(Sleep how);
   // Returns once notified since the last Block, or at `until`.
   void Block(Clock::time_point until);
+  // As Block, but also returns when `descriptor` is readable (then true), and
+  // may return early for nothing.
+  bool BlockOrReadable(Clock::time_point until, int descriptor);
 
  private:
-  enum : uint32_t { kIdle, kNotified, kSleeping };
+  enum : uint32_t { kIdle, kNotified, kSleeping, kPolling };
   std::atomic<uint32_t> state_{kIdle};
+  int wakeDescriptor_ = -1;  // the eventfd, made on the first BlockOrReadable
 };
 
 // The calling thread's waiter for one wait. A wait inside a wait (a message
@@ -60,11 +70,15 @@ class PendingWakes {
   ~PendingWakes();
   PendingWakes(const PendingWakes&) = delete;
   PendingWakes& operator=(const PendingWakes&) = delete;
-  void Add(Waiter& waiter);
+  void Add(Waiter& waiter, Waiter::Sleep how);
 
  private:
   static constexpr int kHeld = 8;  // more are woken at once
-  Waiter* waiters_[kHeld] = {};
+  struct Wake {
+    Waiter* waiter;
+    Waiter::Sleep how;
+  };
+  Wake wakes_[kHeld] = {};
   int count_ = 0;
 };
 
@@ -97,9 +111,12 @@ class Event : public WaitSource {
 
 // Waits until poll(now, wakeAt) returns a ready index (>= 0) or the deadline
 // passes (then -1). poll may bring wakeAt forward, for instance to the next due
-// timer. The waiter is attached to every source for the whole wait.
-template <class Poll>
-int WaitUntil(const std::vector<WaitSource*>& sources, Clock::time_point deadline, Poll&& poll) {
+// timer. The waiter is attached to every source for the whole wait. With a
+// descriptor (>= 0) the wait also wakes when it is readable, and calls
+// onReadable before it polls again.
+template <class Poll, class OnReadable>
+int WaitUntilOrReadable(const std::vector<WaitSource*>& sources, Clock::time_point deadline,
+                        int descriptor, OnReadable&& onReadable, Poll&& poll) {
   const WaiterLease waiter;
   for (WaitSource* source : sources) source->Attach(*waiter);
   int ready = -1;
@@ -108,10 +125,19 @@ int WaitUntil(const std::vector<WaitSource*>& sources, Clock::time_point deadlin
     Clock::time_point wakeAt = deadline;
     ready = poll(now, wakeAt);
     if (ready >= 0 || now >= deadline) break;
-    (*waiter).Block(wakeAt);
+    if (descriptor < 0) {
+      (*waiter).Block(wakeAt);
+    } else if ((*waiter).BlockOrReadable(wakeAt, descriptor)) {
+      onReadable();
+    }
   }
   for (WaitSource* source : sources) source->Detach(*waiter);
   return ready;
+}
+
+template <class Poll>
+int WaitUntil(const std::vector<WaitSource*>& sources, Clock::time_point deadline, Poll&& poll) {
+  return WaitUntilOrReadable(sources, deadline, -1, [] {}, std::forward<Poll>(poll));
 }
 
 }  // namespace platform::detail

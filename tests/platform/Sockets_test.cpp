@@ -107,6 +107,20 @@ TEST_F(ListenerTest, ReportsConnectionDataAndCloseOnTheCreatingThread) {
   EXPECT_TRUE(listener_.Clients().empty());
 }
 
+// A host that only peeks at its messages, never waiting, still gets the
+// listener's events, as it gets Windows' posted socket messages.
+TEST_F(ListenerTest, EventsReachAThreadThatOnlyPeeks) {
+  LoopbackClient client(listener_.Port());
+  ASSERT_TRUE(client.Connected());
+  ASSERT_TRUE(client.Send({4, 5}));
+  const uint32_t start = platform::TickCount32();
+  while (journal_.ReceivedCount() < 2 && platform::TickCount32() - start < kClientWaitMs) {
+    test_support::PumpPending();
+  }
+  EXPECT_EQ(journal_.ConnectedCount(), 1u);
+  EXPECT_EQ(journal_.ReceivedCount(), 2u);
+}
+
 TEST_F(ListenerTest, SendsToOneClientAndRefusesUnknownOnes) {
   auto first = Connect();
   const ClientId firstId = LastConnected();
