@@ -44,13 +44,21 @@ std::shared_ptr<SentMessage> MessageQueue::TakeSent() {
   return message;
 }
 
+bool MessageQueue::TakePosted(Message& message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return TakePostedLocked(message);
+}
+
+bool MessageQueue::TakePostedLocked(Message& message) {
+  if (posted_.empty()) return false;
+  message = posted_.front();
+  posted_.pop_front();
+  return true;
+}
+
 bool MessageQueue::TakeInput(Message& message) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!posted_.empty()) {
-    message = posted_.front();
-    posted_.pop_front();
-    return true;
-  }
+  if (TakePostedLocked(message)) return true;
   const Clock::time_point now = Clock::now();
   const auto next =
       std::min_element(timers_.begin(), timers_.end(),

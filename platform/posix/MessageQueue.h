@@ -33,6 +33,8 @@ class MessageQueue : public WaitSource {
   bool Send(std::shared_ptr<SentMessage> message);
 
   std::shared_ptr<SentMessage> TakeSent();
+  // The oldest posted message.
+  bool TakePosted(Message& message);
   // The oldest posted message, else the timer message of the earliest ready timer.
   bool TakeInput(Message& message);
 
@@ -71,6 +73,7 @@ class MessageQueue : public WaitSource {
   };
 
   std::vector<Timer>::iterator FindTimer(WindowHandle window, uintptr_t id);
+  bool TakePostedLocked(Message& message);
 
   std::deque<Message> posted_;
   std::deque<std::shared_ptr<SentMessage>> sent_;

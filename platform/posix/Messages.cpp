@@ -86,8 +86,9 @@ void StopWindowTimer(WindowHandle window, uintptr_t id) {
 bool PeekMessageRemove(Message& message) {
   std::shared_ptr<detail::MessageQueue> queue = CurrentQueue();
   detail::DeliverSentMessages(*queue);
-  if (queue->TakeInput(message)) return true;
-  // Ready sockets post their messages as Windows does, without a wait.
+  if (queue->TakePosted(message)) return true;
+  // Ready sockets post their messages without a wait, as Windows does, and
+  // before a timer message, which comes only when nothing else is waiting.
   queue->PostReadySockets();
   return queue->TakeInput(message);
 }
