@@ -113,7 +113,7 @@ void Waiter::Wake(Sleep how) {
     Futex(state_, FUTEX_WAKE_PRIVATE, 1, nullptr);
   } else if (how == Sleep::kPoll) {
     const uint64_t one = 1;
-    while (write(wakeDescriptor_, &one, sizeof one) < 0 && errno == EINTR) {
+    while (write(wakeDescriptor_.load(), &one, sizeof one) < 0 && errno == EINTR) {
     }
   }
 }
@@ -134,20 +134,21 @@ void Waiter::Block(Clock::time_point until) {
 }
 
 bool Waiter::BlockOrReadable(Clock::time_point until, int descriptor) {
-  if (wakeDescriptor_ < 0) wakeDescriptor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (wakeDescriptor_.load() < 0) wakeDescriptor_.store(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+  const int wakeDescriptor = wakeDescriptor_.load();
   uint32_t idle = kIdle;
   if (!state_.compare_exchange_strong(idle, kPolling)) {  // notified meanwhile
     state_.store(kIdle);
     return false;
   }
-  pollfd watched[2] = {{descriptor, POLLIN, 0}, {wakeDescriptor_, POLLIN, 0}};
-  const bool canWake = wakeDescriptor_ >= 0;
+  pollfd watched[2] = {{descriptor, POLLIN, 0}, {wakeDescriptor, POLLIN, 0}};
+  const bool canWake = wakeDescriptor >= 0;
   int timeout = PollTimeoutMs(until);
   if (!canWake && (timeout < 0 || timeout > kPollWithoutWakeMs)) timeout = kPollWithoutWakeMs;
   const int ready = poll(watched, canWake ? 2 : 1, timeout);
   if (ready > 0 && canWake && (watched[1].revents & POLLIN) != 0) {
     uint64_t count = 0;
-    while (read(wakeDescriptor_, &count, sizeof count) < 0 && errno == EINTR) {
+    while (read(wakeDescriptor, &count, sizeof count) < 0 && errno == EINTR) {
     }
   }
   state_.store(kIdle);

@@ -43,7 +43,8 @@ class Waiter {
  private:
   enum : uint32_t { kIdle, kNotified, kSleeping, kPolling };
   std::atomic<uint32_t> state_{kIdle};
-  int wakeDescriptor_ = -1;  // the eventfd, made on the first BlockOrReadable
+  // The eventfd, made on the first BlockOrReadable; read by waking threads.
+  std::atomic<int> wakeDescriptor_{-1};
 };
 
 // The calling thread's waiter for one wait. A wait inside a wait (a message
