@@ -35,8 +35,7 @@ int32_t WithSink(int32_t hostContext, Call&& call) {
 int32_t SendBytes(int32_t hostContext, int32_t clientId, int32_t length, const void* data) {
   if (length < 0 || (data == nullptr && length > 0)) return -1;
   return WithSink(hostContext, [&](IHostSink& sink) {
-    return sink.SendBytes(clientId, static_cast<const uint8_t*>(data),
-                          static_cast<size_t>(length));
+    return sink.SendBytes(clientId, static_cast<const uint8_t*>(data), static_cast<size_t>(length));
   });
 }
 

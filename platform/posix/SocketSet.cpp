@@ -36,8 +36,8 @@ int SocketSet::TakeReady(Message (&ready)[kMostReady]) {
     const auto socket = static_cast<int>(events[i].data.u64 & 0xFFFFFFFFu);
     const auto found = targets_.find(socket);
     if (found != targets_.end() && Tag(socket, found->second.generation) == events[i].data.u64) {
-      ready[taken++] = Message{found->second.window, found->second.message,
-                               static_cast<uintptr_t>(socket), 0};
+      ready[taken++] =
+          Message{found->second.window, found->second.message, static_cast<uintptr_t>(socket), 0};
     }
   }
   return taken;

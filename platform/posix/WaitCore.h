@@ -138,7 +138,8 @@ int WaitUntilOrReadable(const std::vector<WaitSource*>& sources, Clock::time_poi
 
 template <class Poll>
 int WaitUntil(const std::vector<WaitSource*>& sources, Clock::time_point deadline, Poll&& poll) {
-  return WaitUntilOrReadable(sources, deadline, -1, [] {}, std::forward<Poll>(poll));
+  return WaitUntilOrReadable(
+      sources, deadline, -1, [] {}, std::forward<Poll>(poll));
 }
 
 }  // namespace platform::detail
