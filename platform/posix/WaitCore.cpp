@@ -30,11 +30,11 @@ void Futex(std::atomic<uint32_t>& word, int operation, uint32_t value, const tim
 timespec ToTimespec(Clock::time_point at) {
   const auto sinceEpoch = at.time_since_epoch();
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
-  timespec spec{};
-  spec.tv_sec = static_cast<time_t>(seconds.count());
-  spec.tv_nsec = static_cast<long>(
+  timespec point{};
+  point.tv_sec = static_cast<time_t>(seconds.count());
+  point.tv_nsec = static_cast<long>(
       std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch - seconds).count());
-  return spec;
+  return point;
 }
 
 // poll()'s time-out for a wait until `at`: whole milliseconds, rounded up.
