@@ -20,6 +20,12 @@ function(mox_find_gtest)
   endif()
   add_library(mox_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/common/TestMain.cpp)
   target_link_libraries(mox_test_main PUBLIC GTest::gmock GTest::gtest)
+  # GoogleTest's headers, most of a test file's compile time, are parsed once per build
+  # here and reused by every test executable. A precompiled header must be built as its
+  # users are: this library goes only into executables, so it is compiled as they are.
+  set_target_properties(mox_test_main PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+  target_compile_options(mox_test_main PRIVATE ${CMAKE_CXX_COMPILE_OPTIONS_PIE})
+  target_precompile_headers(mox_test_main PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
 endfunction()
 
 # mox_add_test_executable(NAME [EMULATED [THREADED FILTER]] SOURCES... LIBS libs...)
@@ -38,9 +44,7 @@ function(mox_add_test_executable name)
   mox_find_gtest()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} mox_test_main)
-  # GoogleTest's headers parsed once per executable rather than once per file:
-  # they are most of a test file's compile time, in every build.
-  target_precompile_headers(${name} PRIVATE <gmock/gmock.h> <gtest/gtest.h>)
+  target_precompile_headers(${name} REUSE_FROM mox_test_main)
   if(NOT ARG_EMULATED)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
