@@ -119,6 +119,11 @@ wine_start() {
   # every pipe of ours: else the first test starts them, they hold its output pipe
   # as long as the server lives, and ctest waits for that test until the run ends.
   /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
+  # The desktop's process (explorer) ends a second after the last program using the
+  # desktop; a test that starts it anew hands it its output pipe, and ctest then waits
+  # for that test as long as other tests keep the desktop in use. An idle notepad,
+  # detached like them, keeps the desktop until wine_stop.
+  /usr/lib/wine/wine64 notepad.exe </dev/null >/dev/null 2>&1 &
   case "$(wine32_mode)" in
     native) ;;
     emulated) echo "note: the kernel runs no 32-bit programs here (or MOX_WIN32_EMULATE=1): 32-bit wine runs under qemu's user-mode emulation" >&2 ;;
