@@ -179,7 +179,9 @@ TEST_P(GatewayFaults, FailWithTheirOwnResultAndRecover) {
   const FaultCase& c = GetParam();
   GatewayServer server(c.gateway->make, Memory());
   {
-    Client client(server.Port(), *c.gateway, c.plc, c.local);
+    Client client(
+        server.Port(), *c.gateway, c.plc, c.local,
+        c.expected == daveResTimeout ? Client::kNoAnswerTimeoutUs : Client::kAnswerTimeoutUs);
     int32_t result;
     if (c.atConnect) {
       server.SetFault(c.fault);

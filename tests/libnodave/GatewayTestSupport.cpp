@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int32_t kTimeoutUs = 300000;
 constexpr uint8_t kGuard = 0xEE;
 constexpr size_t kGuards = 8;
 
@@ -34,11 +33,11 @@ Bytes FromMemory(plcsim::Area area, uint16_t block, size_t offset, size_t length
   return bytes;
 }
 
-Client::Client(int port, const Gateway& gateway, int32_t plc, int32_t local) {
+Client::Client(int port, const Gateway& gateway, int32_t plc, int32_t local, int32_t timeoutUs) {
   socket_ = openSocket(port, "127.0.0.1");
   di_ = daveNewInterface(daveOSserialType{socket_, socket_}, "IF1", local, gateway.protocol,
                          daveSpeed187k);
-  di_->timeout = kTimeoutUs;
+  di_->timeout = timeoutUs;
   dc_ = daveNewConnection(di_, plc, 0, 2);
 }
 
