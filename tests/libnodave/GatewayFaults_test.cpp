@@ -173,6 +173,13 @@ std::vector<FaultCase> ConnectFaults() {
   };
 }
 
+// Results our library reaches only when its time-out has run out: no answer, or none
+// from the PLC addressed.
+bool WaitsOutTheTimeout(int32_t result) {
+  return result == daveResTimeout || result == daveResNoPlcAtAddress ||
+         result == daveResWrongAddress;
+}
+
 class GatewayFaults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(GatewayFaults, FailWithTheirOwnResultAndRecover) {
@@ -181,7 +188,7 @@ TEST_P(GatewayFaults, FailWithTheirOwnResultAndRecover) {
   {
     Client client(
         server.Port(), *c.gateway, c.plc, c.local,
-        c.expected == daveResTimeout ? Client::kNoAnswerTimeoutUs : Client::kAnswerTimeoutUs);
+        WaitsOutTheTimeout(c.expected) ? Client::kNoAnswerTimeoutUs : Client::kAnswerTimeoutUs);
     int32_t result;
     if (c.atConnect) {
       server.SetFault(c.fault);
