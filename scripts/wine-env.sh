@@ -115,14 +115,23 @@ wine_start() {
     fi
     echo "$kind" >"$stamp"
   fi
+  # The desktop's process (explorer) needs a graphics driver, and without a display
+  # only wine's null driver loads; without a desktop every test program that makes a
+  # window waits for explorer's failed start. A desktop started before the setting
+  # (by the prefix's first boot) stays without a driver: the server starts anew.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+    </dev/null >/dev/null 2>&1 || true
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p 2>/dev/null || true
   # The system processes (services, explorer, ...) are started here, detached from
   # every pipe of ours: else the first test starts them, they hold its output pipe
   # as long as the server lives, and ctest waits for that test until the run ends.
   /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
-  # The desktop's process (explorer) ends a second after the last program using the
-  # desktop; a test that starts it anew hands it its output pipe, and ctest then waits
-  # for that test as long as other tests keep the desktop in use. An idle notepad,
-  # detached like them, keeps the desktop until wine_stop.
+  # Explorer ends a second after the last program using the desktop; a test that starts
+  # it anew hands it its output pipe, and ctest then waits for that test as long as
+  # other tests keep the desktop in use. An idle notepad, detached like the system
+  # processes, keeps the desktop until wine_stop.
   /usr/lib/wine/wine64 notepad.exe </dev/null >/dev/null 2>&1 &
   case "$(wine32_mode)" in
     native) ;;
