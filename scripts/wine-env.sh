@@ -105,7 +105,7 @@ wine_start() {
     rm -rf "$WINEPREFIX"
   fi
   mkdir -p "$WINEPREFIX"
-  # A server already running for this prefix is what we want.
+  # A persistent server for the first boot and the driver setting below (started anew after it).
   wineserver -p 2>/dev/null || true
   if [ ! -f "$stamp" ]; then
     if [ "$kind" = wow64 ]; then
