@@ -67,11 +67,14 @@ void TPluginRegistry::Add(std::unique_ptr<TmoxPlugin> instance) {
 }
 
 std::unique_ptr<TmoxPlugin> TPluginRegistry::Remove(uintptr_t handle) {
+  const auto byHandle = [handle](const auto& item) { return item->Handle == handle; };
   TSharedSection read(FLock);
-  const auto found = std::find_if(FInstances.begin(), FInstances.end(),
-                                  [handle](const auto& item) { return item->Handle == handle; });
-  if (found == FInstances.end()) return nullptr;
+  if (std::none_of(FInstances.begin(), FInstances.end(), byHandle)) return nullptr;
   TExclusiveSection write(FLock);
+  // Another writer may have got in while this reader waited for the write lock:
+  // look again rather than trust a position found before.
+  const auto found = std::find_if(FInstances.begin(), FInstances.end(), byHandle);
+  if (found == FInstances.end()) return nullptr;
   std::unique_ptr<TmoxPlugin> removed = std::move(*found);
   FInstances.erase(found);
   return removed;
