@@ -88,11 +88,19 @@ void TSerialPortDM::UpdateTimer() {
 void TSerialPortDM::Reset(bool keepLink) {
   TickInterval = kDefaultTickInterval;
   SwitchTimerOff();
-  const TScopeExit finally([this] {
+  // The timer is set again also when the reset fails; setting it may itself raise,
+  // so this is no scope guard (a destructor must not throw).
+  const auto restartTimer = [this] {
     FQueue->SetInterval(AtLeastOneMs(TickInterval));
     UpdateTimer();
-  });
-  ResetSchedule(keepLink);
+  };
+  try {
+    ResetSchedule(keepLink);
+  } catch (...) {
+    restartTimer();
+    throw;
+  }
+  restartTimer();
 }
 
 void TSerialPortDM::ResetSchedule(bool keepLink) {

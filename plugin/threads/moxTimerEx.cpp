@@ -10,6 +10,7 @@ namespace {
 // Private messages of the hidden window.
 constexpr uint32_t kMsgSetEnabled = 0x0810;  // wParam 1 or 0, from another thread
 constexpr uint32_t kMsgDestroyWindow = 0x0811;
+constexpr uint32_t kMsgApplyInterval = 0x0812;  // a new interval, set from another thread
 
 constexpr uintptr_t kTimerId = 1;
 // How long a destructor on another thread waits for each request to the owner.
@@ -73,7 +74,14 @@ void TmoxTimerEx::SetEnabled(bool value) {
 }
 
 void TmoxTimerEx::SetInterval(uint32_t value) {
-  if (interval_.exchange(value) != value) UpdateTimer();
+  if (interval_.exchange(value) == value) return;
+  const platform::WindowHandle window = window_.load();
+  if (platform::CurrentThreadId() == ownerThread_ || !platform::IsWindowAlive(window)) {
+    UpdateTimer();
+  } else {
+    // Only the owner thread may set its window's timer: it re-arms it.
+    platform::PostMessageTo(window, kMsgApplyInterval, 0, 0);
+  }
 }
 
 void TmoxTimerEx::SetOnTimer(TNotifyEvent handler) {
@@ -101,7 +109,8 @@ intptr_t TmoxTimerEx::WindowProcedure(void* context, platform::WindowHandle wind
     delete windowReference;
     return platform::DefaultWindowProc(window, message, wParam, lParam);
   }
-  if (message != platform::kMsgTimer && message != kMsgSetEnabled && message != kMsgDestroyWindow) {
+  if (message != platform::kMsgTimer && message != kMsgSetEnabled && message != kMsgApplyInterval &&
+      message != kMsgDestroyWindow) {
     return platform::DefaultWindowProc(window, message, wParam, lParam);
   }
   // Held for the whole message: the timer may free itself while handling it.
@@ -122,6 +131,8 @@ void TmoxTimerEx::HandleMessage(uint32_t message, uintptr_t wParam) {
     } else if (message == kMsgSetEnabled) {
       const TScopeExit handled([this] { forwarded_.fetch_sub(1); });
       SetEnabled(wParam == 1);
+    } else if (message == kMsgApplyInterval) {
+      UpdateTimer();
     } else if (message == kMsgDestroyWindow) {
       platform::DestroyMessageWindow(window_.exchange(0));
     }

@@ -64,7 +64,9 @@ TEST(TmoxTimerExTest, IntervalZeroStopsTicksButKeepsEnabled) {
   EXPECT_EQ(timer.Interval(), 0u);
 }
 
-TEST(TmoxTimerExTest, EnabledFromAnotherThreadIsAppliedByTheOwnerThread) {
+// A settings reload on a host thread switches an engine's timer and sets its
+// interval: both reach the owner thread, and nothing raises on the caller's.
+TEST(TmoxTimerExTest, EnabledAndIntervalFromAnotherThreadAreAppliedByTheOwnerThread) {
   TmoxTimerEx timer;
   timer.SetInterval(10);
   timer.SetEnabled(false);
@@ -74,6 +76,14 @@ TEST(TmoxTimerExTest, EnabledFromAnotherThreadIsAppliedByTheOwnerThread) {
   FunctionThread([&] { timer.SetEnabled(true); }).WaitFor();
   ASSERT_TRUE(PumpUntil([&] { return timer.Enabled(); }));
   ASSERT_TRUE(log.WaitForTicks(2));
+
+  FunctionThread([&] {
+    timer.SetEnabled(false);
+    timer.SetInterval(20);
+    timer.SetEnabled(true);
+  }).WaitFor();
+  EXPECT_EQ(timer.Interval(), 20u);
+  ASSERT_TRUE(log.WaitForTicks(log.ticks.load() + 2));
 
   FunctionThread([&] { timer.SetEnabled(false); }).WaitFor();
   ASSERT_TRUE(PumpUntil([&] { return !timer.Enabled(); }));
