@@ -44,12 +44,10 @@ std::optional<TPropertyValue> TWregIniStorage::Read(const std::string& name, TPr
     case TPropertyType::Boolean:
       if (const auto flag = BooleanOf(ParseIntegerText(*text))) return TPropertyValue(*flag);
       return std::nullopt;
-    case TPropertyType::Integer:
-      if (const auto number = ParseIntegerText(*text)) return TPropertyValue(*number);
-      return std::nullopt;
+    case TPropertyType::Integer:  // a present text that is no number reads as 0
+      return TPropertyValue(ParseIntegerText(*text).value_or(0));
     case TPropertyType::Double:
-      if (const auto number = ParseDoubleText(*text)) return TPropertyValue(*number);
-      return std::nullopt;
+      return TPropertyValue(ParseDoubleText(*text).value_or(0.0));
     case TPropertyType::String:
       return TPropertyValue(*text);
     case TPropertyType::StringList:

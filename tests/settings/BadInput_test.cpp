@@ -20,14 +20,16 @@ class BadInput : public ::testing::Test {
   std::string ini_ = folder_.File("bad.ini");
 };
 
-TEST_F(BadInput, TruncatedFileKeepsTheDefaultsOfWhatIsMissingOrCut) {
+// A key that is there but holds no number reads as 0; a key that is missing or
+// cut off keeps the default.
+TEST_F(BadInput, TruncatedFileKeepsTheDefaultsOfWhatIsMissingAndReadsNoNumberAsZero) {
   WriteFile(ini_, "[Common]\r\nLeft=12\r\nTop=\r\nHeight=4x\r\nProto=0x\r\nMin interval=1.\r\nWid");
   TTestSettings settings;
   EXPECT_TRUE(MakeStore(ini_, "")->LoadValues(&settings));
   EXPECT_EQ(settings.Left, 12);
-  EXPECT_EQ(settings.Top, 144);
-  EXPECT_EQ(settings.Height, 435);
-  EXPECT_EQ(settings.comboProto_ItemIndex, 2);
+  EXPECT_EQ(settings.Top, 0);
+  EXPECT_EQ(settings.Height, 0);
+  EXPECT_EQ(settings.comboProto_ItemIndex, 0);
   EXPECT_EQ(settings.spMinInt_Value, 1.0);  // "1." is a number
   EXPECT_EQ(settings.Width, 481);
 }
