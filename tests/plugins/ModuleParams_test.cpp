@@ -71,10 +71,10 @@ TEST(ModuleParams, DataPathsEndWithASeparatorAndHoldNoForbiddenCharacters) {
   EXPECT_TRUE(last == '/' || last == '\\');
 }
 
-TEST(ModuleParams, CustomCommandsTextReplacesTheList) {
+TEST(ModuleParams, CustomCommandsTextIsAppendedToTheList) {
   auto module = MakeModule();
   const std::string text = "a|b|c|1|0\r\n";
   EXPECT_TRUE(module->SetModuleParameter("CustomCommands", TVariant::OfAnsi(text)));
   EXPECT_TRUE(module->SetModuleParameter("CustomCommands", TVariant::OfAnsi(text)));
-  EXPECT_EQ(Text(module->GetModuleParameter("CustomCommands")), text);
+  EXPECT_EQ(Text(module->GetModuleParameter("CustomCommands")), text + text);
 }

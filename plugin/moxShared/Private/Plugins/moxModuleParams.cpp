@@ -148,8 +148,7 @@ bool TmoxPlugin::SetModuleParameter(const std::string& name, const TVariant& val
     Description = text();
   } else if (key == "eventssupported") {
     EventsSupported = text();
-  } else if (key == "customcommands") {
-    FCustomCommands.Clear();
+  } else if (key == "customcommands") {  // appended to those declared before
     FCustomCommands.AddFromText(text());
   } else if (key == "translatorcomponentproperties") {
     std::string entries = text();
