@@ -27,11 +27,17 @@ uint16_t LocalTsap(const daveConnection* dc) {
   return dc->iface->protocol == daveProtoISOTCP243 ? kMicroWinTsap : kLocalTsap;
 }
 
+// Rack and slot make the remote TSAP, except for a CP 243, which ignores them.
+bool AddressFitsTsap(const daveConnection* dc) {
+  return dc->iface->protocol == daveProtoISOTCP243 ||
+         (dc->rack >= 0 && dc->rack <= kLargestRack && dc->slot >= 0 && dc->slot <= kLargestSlot);
+}
+
 }  // namespace
 
 int32_t IsoTransport::Connect(daveConnection* dc) const {
-  if (dc->rack < 0 || dc->rack > kLargestRack || dc->slot < 0 || dc->slot > kLargestSlot) {
-    return daveResInvalidParam;  // they do not fit the remote TSAP
+  if (!AddressFitsTsap(dc)) {
+    return daveResInvalidParam;
   }
   const Link link = LinkOf(dc);
   int32_t result = SendPacket(link, ConnectRequest(LocalTsap(dc), RemoteTsap(dc)));

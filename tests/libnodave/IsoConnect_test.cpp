@@ -21,7 +21,7 @@ TEST_F(IsoConnect, RequestCarriesRackSlotTsapsAndAsksFor960ByteForPdus) {
 }
 
 TEST_F(IsoConnect, Cp243UsesMicroWinTsapsWhateverRackAndSlot) {
-  Start({Confirm(), GrantPdu(240)}, daveProtoISOTCP243, 3, 7);
+  Start({Confirm(), GrantPdu(240)}, daveProtoISOTCP243, 9, 40);  // beyond what a TSAP could hold
   ASSERT_EQ(daveConnectPLC(dc_), daveResOK);
   const Bytes request = Finish().at(0);
   EXPECT_EQ(Bytes(request.begin() + 11, request.begin() + 19),
