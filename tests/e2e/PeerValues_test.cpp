@@ -118,6 +118,7 @@ void ExpectRecord(const TDelivered& delivered, const TTreeRequest& request) {
   EXPECT_EQ(record.RawText, std::string(bytes.begin(), bytes.end()));
   const TVariant* source = record.Find("DATA_SOURCE_ID");
   ASSERT_NE(source, nullptr);
+  EXPECT_EQ(source->Type(), VarType::UI4);
   EXPECT_EQ(VarToAnsi(*source), std::to_string(delivered.Source));
   const TVariant* block = record.Find("DATABLOCK");
   ASSERT_NE(block, nullptr);

@@ -101,7 +101,7 @@ int32_t TmoxPlugin::FillStandardItems(TParsedDataList& list, const std::string& 
   if (!fullPacket.empty()) list.Add("FULL_DATA_PACKET", TVariant::OfAnsi(fullPacket));
   if (!dataPacket.empty()) list.Add("DATA_PACKET", TVariant::OfAnsi(dataPacket));
   list.Add("DATE_TIME_STAMP", TVariant::OfDate(LocalNowAsDate()));
-  list.Add("DATA_SOURCE_ID", TVariant::OfI4(dataSourceId));
+  list.Add("DATA_SOURCE_ID", TVariant::OfUI4(static_cast<uint32_t>(dataSourceId)));  // LongWord
   list.Add("DATA_SOURCE_FULL_NAME", TVariant::OfAnsi(fullName));
   if (clientId != 0) {
     list.Add("CLIENTID", TVariant::OfI4(clientId));
