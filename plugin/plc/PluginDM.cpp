@@ -90,7 +90,9 @@ void TaPlugin::RebuildRequestLists(const TDataSourceCfg* settings) {
     build.Engine = engine.get();
     build.ModuleActive = !Unloading && (State(0) || State(1));
     build.Log = [this](TLogLevel level, const std::string& line) { Log(level, line); };
-    RebuildRequestList(build, engine->RequestList(), Texts->ItemsFormationError);
+    // A tree that cannot be read stops here: the engines after this one keep
+    // their lists, and the settings load logs the failure once.
+    BuildRequestList(build, engine->RequestList());
   }
 }
 

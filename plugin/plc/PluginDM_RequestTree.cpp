@@ -1,7 +1,6 @@
 #include "plc/PluginDM_RequestTree.h"
 
 #include <array>
-#include <exception>
 #include <memory>
 
 #include "plc/PluginDM_RequestItems.h"
@@ -95,15 +94,4 @@ void BuildRequestList(const TRequestListBuild& build, TThreadObjectList& list) {
   if (build.Engine) build.Engine->SetMinInterval(MinIntervalOf(*build.Settings));
   AppendRequests(build.Settings->lblParams_Caption, list, build.Log);
   if (build.Engine) build.Engine->ResetKeepLink();
-}
-
-bool RebuildRequestList(const TRequestListBuild& build, TThreadObjectList& list,
-                        const std::string& errorFormat) {
-  try {
-    BuildRequestList(build, list);
-    return true;
-  } catch (const std::exception& error) {
-    if (build.Log) build.Log(TLogLevel::Error, FormatItemsError(errorFormat, error.what()));
-    return false;
-  }
 }

@@ -40,9 +40,3 @@ struct TRequestListBuild {
 // allocation) propagates after the requests built before it were appended;
 // the reset is then skipped.
 void BuildRequestList(const TRequestListBuild& build, TThreadObjectList& list);
-
-// BuildRequestList for one engine, a failure logged as an error through
-// `build.Log` with `errorFormat` ("%s" takes the message) instead of
-// propagating. Returns whether the list was built.
-bool RebuildRequestList(const TRequestListBuild& build, TThreadObjectList& list,
-                        const std::string& errorFormat = kErrorOnItemsFormation);

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -373,6 +378,32 @@ TEST_F(PluginExports, LogIsKeptForABufferTooSmallAndDroppedForCapacityZero) {
   EXPECT_GT(pending, 0u);
   EXPECT_EQ(FetchRaw(instance, 100, &pending), "");
   EXPECT_EQ(pending, 0u);
+}
+
+// A stored request tree that cannot be read stops the rebuild at the first
+// engine: one error line, however many data sources there are.
+TEST_F(PluginExports, AMalformedTreeIsLoggedOnceForAllEngines) {
+  const std::string ini = (std::filesystem::temp_directory_path() /
+                           ("plugin-exports-" + std::to_string(std::random_device()()) + ".ini"))
+                              .string();
+  std::ofstream(ini, std::ios::binary) << "[Common]\r\nParser config=<MODBUSRTUQUERY/></x><y/>\r\n";
+  const uintptr_t instance = Create();
+  EXPECT_EQ(Run(instance, "LOAD", {{"INI-FILE", Text(ini)}}).Code, 0);
+  TPluginCallRec base = host::MakeCallRecord(instance);
+  base.DataFlags = 0x03;
+  EXPECT_EQ(host::RunCommand(
+                Exports().ExecutePluginCommand, base, "SET-STATE",
+                {{"DATA-SOURCES-IN-CFG", Text("1;A;A\r\n2;B;B")}, {"RESULT", TVariant::OfI4(1)}})
+                .Code,
+            0);
+  std::filesystem::remove(ini);
+  std::vector<std::string> errors;
+  for (const host::TLogLine& line : host::SplitLogText(FetchRaw(instance, 65536))) {
+    if (line.Level == host::TLogLevel::Error) errors.push_back(line.Text);
+  }
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Error on items formation ("), std::string::npos) << errors[0];
+  EXPECT_EQ(errors[0].find(" x2"), std::string::npos) << errors[0];
 }
 
 TEST_F(PluginExports, ProcessDataNeedsALoadedInstance) {

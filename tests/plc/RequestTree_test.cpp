@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <limits>
 #include <string>
 #include <vector>
@@ -223,7 +224,7 @@ class EngineBuild : public testing::Test {
 
 TEST_F(EngineBuild, BuildsForTheEngineAndResetsItsSchedule) {
   settings_.lblParams_Caption = Tree("<R/><R/>");
-  EXPECT_TRUE(RebuildRequestList(build_, list_));
+  BuildRequestList(build_, list_);
   EXPECT_EQ(list_.Count(), 2);
   EXPECT_EQ(engine_.Calls, (std::vector<std::string>{"off", "min", "reset"}));
   EXPECT_EQ(engine_.MinInterval, 250);
@@ -244,21 +245,17 @@ TEST_F(EngineBuild, AnInactiveModuleOrNoSettingsOnlyEmptyTheList) {
   EXPECT_EQ(list_.Count(), 0);
 }
 
-TEST_F(EngineBuild, AMalformedTreeIsLoggedAndLeavesNoRequestsOfIt) {
+// The failure reaches the caller (the settings load logs it) with nothing of
+// the tree in the list; the next build starts afresh.
+TEST_F(EngineBuild, AMalformedTreeRaisesAndLeavesNoRequestsOfIt) {
   settings_.lblParams_Caption = Tree("<R/>") + "</x><y/>";
-  EXPECT_FALSE(RebuildRequestList(build_, list_, "Fehler (%s)!"));
+  EXPECT_THROW(BuildRequestList(build_, list_), std::exception);
   EXPECT_EQ(list_.Count(), 0);
   EXPECT_EQ(engine_.Calls, (std::vector<std::string>{"off", "min"}));  // no reset
-  ASSERT_EQ(log_.Lines.size(), 1u);
-  EXPECT_EQ(log_.Lines[0].Level, TLogLevel::Error);
-  EXPECT_EQ(log_.Lines[0].Text.rfind("Fehler (", 0), 0u) << log_.Lines[0].Text;
-  EXPECT_EQ(log_.Lines[0].Text.back(), '!');
+  EXPECT_TRUE(log_.Lines.empty());
 
-  // The text of the module by default; the builder goes on with the next build.
-  EXPECT_FALSE(RebuildRequestList(build_, list_));
-  EXPECT_EQ(log_.Lines[1].Text.rfind("Error on items formation (", 0), 0u);
   settings_.lblParams_Caption = Tree("<R/>");
-  EXPECT_TRUE(RebuildRequestList(build_, list_));
+  BuildRequestList(build_, list_);
   EXPECT_EQ(list_.Count(), 1);
 }
 
