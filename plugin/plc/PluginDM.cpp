@@ -56,7 +56,7 @@ void TaPlugin::DoCreate() {
   };
   OnBeforeGetParserItems = [this](TmoxPlugin&) { moxPluginBeforeGetParserItems(); };
   Texts = new TTextResources(this);
-  Texts->TranslateTexts(*Translator());
+  Translator()->Translate(Language.empty() ? "NONE" : Language, Texts);
   Unloading = true;
   Translator()->ComponentProperties.emplace_back("Filter");
   SetNoDaveLibraryFolder(ModulePath);

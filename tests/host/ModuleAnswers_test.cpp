@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -113,6 +116,36 @@ TEST_F(ModuleAnswers, VersionIsTheProjectsVersion) {
   for (const std::string& file : shipped) {
     EXPECT_EQ(platform::FileVersionText(folder + file), MOX_PROJECT_VERSION) << file;
   }
+}
+
+// With its own language file beside it, the module names its memory areas in
+// that file's default language.
+TEST(ModuleLanguage, AreaNamesComeInTheLanguageOfTheModulesOwnFile) {
+  namespace fs = std::filesystem;
+  if (host_test::PluginPath().empty()) GTEST_SKIP() << "this build has no plug-in";
+  const fs::path folder =
+      fs::temp_directory_path() / ("module-language-" + std::to_string(std::random_device()()));
+  fs::create_directories(folder);
+  const fs::path plugin = folder / fs::path(host_test::PluginPath()).filename();
+  fs::copy_file(host_test::PluginPath(), plugin);
+  std::ofstream(fs::path(plugin).replace_extension(".lng"), std::ios::binary)
+      << "[Languages]\r\n$EN = English\r\n$DE = Deutsch\r\nDefault = DE\r\n\r\n"
+         "EN:>Inputs\r\nDE:>Eingaenge\r\n\r\n";
+  {
+    host::TPluginLibrary library(plugin.string());
+    TPluginCallRec record = host::MakeCallRecord(0);
+    host::THostParams params;
+    record.Params = params.AsInterfaceRef();
+    ASSERT_EQ(library.Exports().CreatePluginInstance(&record), 0);
+    const host::TCommandResult list = host::RunCommand(
+        library.Exports().ExecutePluginCommand, host::MakeCallRecord(record.Instance), "EVENT",
+        {{"EVENT-TYPE", Text("GetMemoryTypeList")}}, true);
+    EXPECT_NE(VarToAnsi(list.Result).find("||Eingaenge==2||"), std::string::npos)
+        << VarToAnsi(list.Result);
+    EXPECT_EQ(library.Exports().FreePluginInstance(&record), 0);
+  }
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
 }
 
 }  // namespace
