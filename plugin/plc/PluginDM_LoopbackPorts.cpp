@@ -35,6 +35,9 @@ void TLoopbackPorts::Release(int32_t port) {
 }
 
 TLoopbackPorts& LoopbackPorts() {
-  static TLoopbackPorts ports;
-  return ports;
+  // Never destroyed: the instance registry, made before this, frees the instances
+  // still alive at unload only after the later statics are gone, and their
+  // engines give their ports back here.
+  static auto* ports = new TLoopbackPorts();
+  return *ports;
 }

@@ -502,4 +502,24 @@ TEST(PluginFinalRelease, ReturnsZeroAlsoWhenRepeated) {
   EXPECT_EQ(library.Exports().FreePluginInstance(&record), 0);
 }
 
+// A host may unload the library while instances still run: they are freed
+// with it, engines and all.
+TEST(PluginUnload, InstancesLeftAliveAreFreedWithTheLibrary) {
+  if (host_test::PluginPath().empty()) GTEST_SKIP() << "this build has no plug-in";
+  host::TPluginLibrary library(host_test::PluginPath());
+  TPluginCallRec record = host::MakeCallRecord(0);
+  host::THostParams params;
+  record.Params = params.AsInterfaceRef();
+  ASSERT_EQ(library.Exports().CreatePluginInstance(&record), 0);
+  const auto run = [&](const std::string& command, const TCommandParams& commandParams) {
+    TPluginCallRec call = host::MakeCallRecord(record.Instance);
+    call.DataFlags = 0x03;
+    return host::RunCommand(library.Exports().ExecutePluginCommand, call, command, commandParams)
+        .Code;
+  };
+  EXPECT_EQ(run("LOAD", {}), 0);
+  EXPECT_EQ(
+      run("SET-STATE", {{"DATA-SOURCES-IN-CFG", Text("1;A;A")}, {"RESULT", TVariant::OfI4(1)}}), 0);
+}
+
 }  // namespace
