@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "moxShared/Private/Plugins/moxPluginRegistry.h"
 #include "moxShared/Private/Plugins/moxTextLines.h"
@@ -140,6 +141,7 @@ void TaPlugin::moxPluginChangeState(uint8_t) {
       engine->DataSourceId = source.Id;
       engine->DataSourceName = source.Name;
       engine->DataSourceFullName = source.FullName;
+      TExclusiveSection guard(FEnginesLock);
       FEngines.push_back(std::move(engine));
     }
   }
@@ -148,12 +150,19 @@ void TaPlugin::moxPluginChangeState(uint8_t) {
 }
 
 void TaPlugin::FreeEngines(std::vector<TSerialPortDM*> engines) {
-  FEngines.erase(std::remove_if(FEngines.begin(), FEngines.end(),
-                                [&](const std::unique_ptr<TSerialPortDM>& engine) {
-                                  return std::find(engines.begin(), engines.end(), engine.get()) !=
-                                         engines.end();
-                                }),
-                 FEngines.end());
+  std::vector<std::unique_ptr<TSerialPortDM>> freed;
+  {
+    TExclusiveSection guard(FEnginesLock);
+    const auto kept = std::stable_partition(
+        FEngines.begin(), FEngines.end(), [&](const std::unique_ptr<TSerialPortDM>& engine) {
+          return std::find(engines.begin(), engines.end(), engine.get()) == engines.end();
+        });
+    std::move(kept, FEngines.end(), std::back_inserter(freed));
+    FEngines.erase(kept, FEngines.end());
+  }
+  // Freed outside the lock: an engine takes a while to stop its worker, and
+  // bytes for the other engines need not wait for that.
+  freed.clear();
 }
 
 void TaPlugin::moxPluginBeforeGetParserItems() {
@@ -167,6 +176,7 @@ void TaPlugin::moxPluginProcessData(const TPluginCall& call, int32_t& result) {
   if (!Settings) return;
   result = 0;
   if (Unloading) return;
+  TSharedSection engines(FEnginesLock);
   TSerialPortDM* engine = FindEngine(call.Record.ClientId);
   if (engine == nullptr || (call.Record.DataFlags & kDataReceived) == 0 || !State(1)) return;
   const TPluginDataSlot& input = call.Record.InData;

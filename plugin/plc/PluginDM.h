@@ -7,6 +7,7 @@
 #include "plc/PluginDM_Engine.h"
 #include "plc/PluginDM_Settings.h"
 #include "plc/PluginDM_TextResources.h"
+#include "threads/Thread_Common.h"
 
 class TmoxStrHolder;
 
@@ -49,4 +50,7 @@ class TaPlugin : public TmoxPlugin {
   void FreeEngines(std::vector<TSerialPortDM*> engines);
 
   std::vector<std::unique_ptr<TSerialPortDM>> FEngines;
+  // Bytes from the host look their engine up beside commands on other threads:
+  // they hold this shared while a state change adds or removes engines under it.
+  TReadWriteLock FEnginesLock;
 };

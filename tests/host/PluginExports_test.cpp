@@ -475,6 +475,75 @@ TEST_F(PluginExports, DataCallsRunBesideCommandsOfAnotherThread) {
   EXPECT_EQ(commandFailures, 0);
 }
 
+// Hosts create and free instances from any thread: a free removes exactly the
+// instance it names, also while other threads create and free theirs.
+TEST_F(PluginExports, InstancesComeAndGoOnSeveralThreadsWithoutTouchingOthers) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 100;
+  std::atomic<int> failures{0};
+  const auto churn = [&] {
+    host::THostParams params;
+    const auto create = [&] {
+      TPluginCallRec record = host::MakeCallRecord(0);
+      record.Params = params.AsInterfaceRef();
+      if (Exports().CreatePluginInstance(&record) != 0) ++failures;
+      return record.Instance;
+    };
+    const auto free = [&](uintptr_t instance) {
+      TPluginCallRec record = host::MakeCallRecord(instance);
+      if (Exports().FreePluginInstance(&record) != 0) ++failures;
+    };
+    const uintptr_t keeper = create();
+    for (int round = 0; round < kRounds; ++round) {
+      free(create());
+      if (Run(keeper, "GET-MODULE-PARAMETER", {{"PARAM", Text("ModuleName")}}, true).Code != 0) {
+        ++failures;
+      }
+    }
+    free(keeper);
+  };
+  std::vector<std::unique_ptr<host_test::TFunctionThread>> threads;
+  for (int i = 0; i < kThreads; ++i) {
+    threads.push_back(std::make_unique<host_test::TFunctionThread>(churn));
+  }
+  threads.clear();
+  EXPECT_EQ(failures.load(), 0);
+}
+
+// Bytes for a data source may arrive while a state change on another thread
+// creates and frees that source's engine: the data call never meets a freed one.
+TEST_F(PluginExports, DataCallsRunWhileStateChangesCreateAndFreeEngines) {
+  const uintptr_t instance = Create();
+  Load(instance);
+  std::atomic<bool> done{false};
+  std::atomic<int> dataFailures{0};
+  host_test::TFunctionThread data([&] {
+    const uint8_t bytes[] = {0x16};
+    while (!done.load()) {
+      host::THostParams params;
+      TPluginCallRec record = host::MakeCallRecord(instance, 7, 1);
+      record.Params = params.AsInterfaceRef();
+      record.DataFlags = 0x02;
+      host::SetSlotText(record.InData, bytes, 1);
+      if (Exports().ProcessData(&record) != 0) ++dataFailures;
+    }
+  });
+  TPluginCallRec base = host::MakeCallRecord(instance);
+  base.DataFlags = 0x03;
+  for (int round = 0; round < 10; ++round) {
+    for (const int32_t on : {1, 0}) {
+      EXPECT_EQ(
+          host::RunCommand(Exports().ExecutePluginCommand, base, "SET-STATE",
+                           {{"DATA-SOURCES-IN-CFG", Text("1;A;A")}, {"RESULT", TVariant::OfI4(on)}})
+              .Code,
+          0);
+    }
+  }
+  done = true;
+  data.WaitFor();
+  EXPECT_EQ(dataFailures.load(), 0);
+}
+
 TEST_F(PluginExports, RecordIsRestoredAfterDataCallsAndLogFetches) {
   const uintptr_t instance = Create();
   Load(instance);
