@@ -55,7 +55,7 @@ TmoxTimerEx::~TmoxTimerEx() {
 
 void TmoxTimerEx::SetEnabled(bool value) {
   const platform::WindowHandle window = window_.load();
-  if (platform::CurrentThreadId() == ownerThread_ || !platform::IsWindowAlive(window)) {
+  if (AppliesHere(window)) {
     if (enabled_.exchange(value) != value) UpdateTimer();
     return;
   }
@@ -76,7 +76,7 @@ void TmoxTimerEx::SetEnabled(bool value) {
 void TmoxTimerEx::SetInterval(uint32_t value) {
   if (interval_.exchange(value) == value) return;
   const platform::WindowHandle window = window_.load();
-  if (platform::CurrentThreadId() == ownerThread_ || !platform::IsWindowAlive(window)) {
+  if (AppliesHere(window)) {
     UpdateTimer();
   } else {
     // Only the owner thread may set its window's timer: it re-arms it.
@@ -91,6 +91,10 @@ void TmoxTimerEx::SetOnTimer(TNotifyEvent handler) {
 
 void TmoxTimerEx::DoTimer() {
   if (onTimer_) onTimer_(*this);
+}
+
+bool TmoxTimerEx::AppliesHere(platform::WindowHandle window) const {
+  return platform::CurrentThreadId() == ownerThread_ || !platform::IsWindowAlive(window);
 }
 
 void TmoxTimerEx::UpdateTimer() {

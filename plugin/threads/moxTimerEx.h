@@ -59,6 +59,9 @@ class TmoxTimerEx {
                                   uintptr_t wParam, intptr_t lParam);
   void HandleMessage(uint32_t message, uintptr_t wParam);
   void UpdateTimer();
+  // Whether a change is applied on the calling thread: it owns the window, or the
+  // window (and its owner thread) is gone. Otherwise it is forwarded to the owner.
+  bool AppliesHere(platform::WindowHandle window) const;
   void ReportError(const std::exception& error) noexcept;
   void DetachFromWindow();
   void DestroyWindow(bool fromOwner);

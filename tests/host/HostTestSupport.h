@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +51,23 @@ bool PumpUntil(TDone done, uint32_t timeoutMs = kBoundMs) {
     while (platform::PeekMessageRemove(message)) platform::DispatchMessageTo(message);
   }
   return true;
+}
+
+// A path under the system's temporary folder that no other test run uses.
+inline std::filesystem::path TempPath(const std::string& prefix) {
+  return std::filesystem::temp_directory_path() / (prefix + std::to_string(std::random_device()()));
+}
+
+// "SET-STATE" with these data sources, state flags 0 and 1 switched on or off;
+// the plug-in's result.
+inline int32_t SetState(const host::TPluginExports& exports, uintptr_t instance,
+                        const std::string& dataSources, bool on) {
+  TPluginCallRec record = host::MakeCallRecord(instance);
+  record.DataFlags = 0x03;
+  return host::RunCommand(exports.ExecutePluginCommand, record, "SET-STATE",
+                          {{"DATA-SOURCES-IN-CFG", TVariant::OfAnsi(dataSources)},
+                           {"RESULT", TVariant::OfI4(on ? 1 : 0)}})
+      .Code;
 }
 
 // The bytes of a record, to check that a call gave back what it got.

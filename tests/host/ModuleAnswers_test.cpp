@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -123,8 +122,7 @@ TEST_F(ModuleAnswers, VersionIsTheProjectsVersion) {
 TEST(ModuleLanguage, AreaNamesComeInTheLanguageOfTheModulesOwnFile) {
   namespace fs = std::filesystem;
   if (host_test::PluginPath().empty()) GTEST_SKIP() << "this build has no plug-in";
-  const fs::path folder =
-      fs::temp_directory_path() / ("module-language-" + std::to_string(std::random_device()()));
+  const fs::path folder = host_test::TempPath("module-language-");
   fs::create_directories(folder);
   const fs::path plugin = folder / fs::path(host_test::PluginPath()).filename();
   fs::copy_file(host_test::PluginPath(), plugin);

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -383,19 +382,11 @@ TEST_F(PluginExports, LogIsKeptForABufferTooSmallAndDroppedForCapacityZero) {
 // A stored request tree that cannot be read stops the rebuild at the first
 // engine: one error line, however many data sources there are.
 TEST_F(PluginExports, AMalformedTreeIsLoggedOnceForAllEngines) {
-  const std::string ini = (std::filesystem::temp_directory_path() /
-                           ("plugin-exports-" + std::to_string(std::random_device()()) + ".ini"))
-                              .string();
+  const std::string ini = host_test::TempPath("plugin-exports-").string() + ".ini";
   std::ofstream(ini, std::ios::binary) << "[Common]\r\nParser config=<MODBUSRTUQUERY/></x><y/>\r\n";
   const uintptr_t instance = Create();
   EXPECT_EQ(Run(instance, "LOAD", {{"INI-FILE", Text(ini)}}).Code, 0);
-  TPluginCallRec base = host::MakeCallRecord(instance);
-  base.DataFlags = 0x03;
-  EXPECT_EQ(host::RunCommand(
-                Exports().ExecutePluginCommand, base, "SET-STATE",
-                {{"DATA-SOURCES-IN-CFG", Text("1;A;A\r\n2;B;B")}, {"RESULT", TVariant::OfI4(1)}})
-                .Code,
-            0);
+  EXPECT_EQ(host_test::SetState(Exports(), instance, "1;A;A\r\n2;B;B", true), 0);
   std::filesystem::remove(ini);
   std::vector<std::string> errors;
   for (const host::TLogLine& line : host::SplitLogText(FetchRaw(instance, 65536))) {
@@ -528,15 +519,9 @@ TEST_F(PluginExports, DataCallsRunWhileStateChangesCreateAndFreeEngines) {
       if (Exports().ProcessData(&record) != 0) ++dataFailures;
     }
   });
-  TPluginCallRec base = host::MakeCallRecord(instance);
-  base.DataFlags = 0x03;
   for (int round = 0; round < 10; ++round) {
-    for (const int32_t on : {1, 0}) {
-      EXPECT_EQ(
-          host::RunCommand(Exports().ExecutePluginCommand, base, "SET-STATE",
-                           {{"DATA-SOURCES-IN-CFG", Text("1;A;A")}, {"RESULT", TVariant::OfI4(on)}})
-              .Code,
-          0);
+    for (const bool on : {true, false}) {
+      EXPECT_EQ(host_test::SetState(Exports(), instance, "1;A;A", on), 0);
     }
   }
   done = true;
@@ -585,15 +570,11 @@ TEST(PluginUnload, InstancesLeftAliveAreFreedWithTheLibrary) {
   host::THostParams params;
   record.Params = params.AsInterfaceRef();
   ASSERT_EQ(library.Exports().CreatePluginInstance(&record), 0);
-  const auto run = [&](const std::string& command, const TCommandParams& commandParams) {
-    TPluginCallRec call = host::MakeCallRecord(record.Instance);
-    call.DataFlags = 0x03;
-    return host::RunCommand(library.Exports().ExecutePluginCommand, call, command, commandParams)
-        .Code;
-  };
-  EXPECT_EQ(run("LOAD", {}), 0);
-  EXPECT_EQ(
-      run("SET-STATE", {{"DATA-SOURCES-IN-CFG", Text("1;A;A")}, {"RESULT", TVariant::OfI4(1)}}), 0);
+  EXPECT_EQ(host::RunCommand(library.Exports().ExecutePluginCommand,
+                             host::MakeCallRecord(record.Instance), "LOAD", {})
+                .Code,
+            0);
+  EXPECT_EQ(host_test::SetState(library.Exports(), record.Instance, "1;A;A", true), 0);
 }
 
 }  // namespace
