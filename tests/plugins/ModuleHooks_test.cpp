@@ -1,7 +1,9 @@
 // The module's dispatch where a concrete module takes part through its hooks.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "PluginTestSupport.h"
@@ -196,4 +198,34 @@ TEST(ModuleHooks, ANewLanguageTranslatesAgainAndTellsTheModule) {
   other.Run(*module, "LOAD");
   EXPECT_EQ(changed, 1);
   EXPECT_EQ(module->Language, "DE");
+}
+
+// Engine threads log while host commands change the message window, the log
+// title and the load state: each line carries one whole title.
+TEST(ModuleThreads, LinesLoggedBesideCommandsCarryAWholeTitle) {
+  auto module = MakeModule();
+  std::atomic<bool> done{false};
+  std::atomic<int> lines{0};
+  std::thread logger([&] {
+    while (!done || lines == 0) {
+      module->Log(TLogLevel::Information, "line");
+      ++lines;
+    }
+  });
+  for (int round = 0; round < 200; ++round) {
+    TTestCall title;
+    title.Set("MSG-PROC-HANDLE", TVariant::OfI4(0));
+    title.Set("PARAM", "LogTitle").Set("VALUE", round % 2 == 0 ? "Even" : "Odd");
+    EXPECT_EQ(title.Run(*module, "SET-MODULE-PARAMETER"), 0);
+    TTestCall load;
+    load.Set("MSG-PROC-HANDLE", TVariant::OfI4(0));
+    EXPECT_EQ(load.Run(*module, "LOAD"), 0);
+    EXPECT_EQ(load.Run(*module, "UNLOAD"), 0);
+  }
+  done = true;
+  logger.join();
+  module->Log(TLogLevel::Information, "last");
+  const std::string log = FetchLog(*module);
+  EXPECT_NE(log.find("Odd. last"), std::string::npos);
+  EXPECT_GT(lines.load(), 0);
 }

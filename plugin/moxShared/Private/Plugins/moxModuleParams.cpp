@@ -65,7 +65,11 @@ TVariant TmoxPlugin::GetModuleParameter(const std::string& name) {
   // Built once: each entry reads one value of the module it is given.
   using TGetter = TVariant (*)(TmoxPlugin&);
   static const std::map<std::string, TGetter> getters = {
-      {"logtitle", [](TmoxPlugin& module) { return Wide(module.LogTitle); }},
+      {"logtitle",
+       [](TmoxPlugin& module) {
+         const platform::CriticalSectionGuard guard(module.LogTitleLock);
+         return Wide(module.LogTitle);
+       }},
       {"description", [](TmoxPlugin& module) { return Wide(module.Description); }},
       {"eventssupported", [](TmoxPlugin& module) { return Wide(module.EventsSupported); }},
       {"customcommands", [](TmoxPlugin& module) { return Wide(module.FCustomCommands.AsText()); }},
@@ -143,7 +147,9 @@ bool TmoxPlugin::SetModuleParameter(const std::string& name, const TVariant& val
   const std::string key = MakeParamKey(name);
   const auto text = [&] { return VarToAnsi(value); };
   if (key == "logtitle") {
-    LogTitle = text();
+    const std::string title = text();
+    const platform::CriticalSectionGuard guard(LogTitleLock);
+    LogTitle = title;
   } else if (key == "description") {
     Description = text();
   } else if (key == "eventssupported") {

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr uint32_t kNotifyTimeoutMs = 1000;
 constexpr size_t kPacketHeaderSize = 24;
 
 void AppendInt32(std::string& out, size_t value) {
@@ -92,12 +91,7 @@ void ReloadSharedSettings(TPluginRegistry& registry, const TmoxPlugin& module) {
         instance.OnLoadSettingsNow(instance);
         return;
       }
-      const auto context = static_cast<uintptr_t>(static_cast<uint32_t>(instance.HostContext));
-      if (instance.MsgWindow != 0 &&
-          !platform::PostMessageTo(instance.MsgWindow, kMsgReloadSettings, context, 0)) {
-        platform::SendMessageTimeoutTo(instance.MsgWindow, kMsgReloadSettings, context, 0,
-                                       kNotifyTimeoutMs, nullptr);
-      }
+      instance.NotifyHostWindow(kMsgReloadSettings);
     } catch (...) {
       // One instance's failure does not keep the others from reloading.
     }

@@ -70,13 +70,14 @@ void TmoxPlugin::BindHostFunctions() {
 
 int32_t TmoxPlugin::SendToPort(int32_t hostContext, int32_t clientId, int32_t length,
                                const void* data, int32_t extra) {
-  if (FHostSendDataEx == nullptr) return -1;
-  return FHostSendDataEx(hostContext, clientId, length, 0, kSendBytes, const_cast<void*>(data),
-                         extra);
+  const THarvexSendDataEx send = FHostSendDataEx;
+  if (send == nullptr) return -1;
+  return send(hostContext, clientId, length, 0, kSendBytes, const_cast<void*>(data), extra);
 }
 
 void TmoxPlugin::DeliverParsedData(int32_t clientId, int32_t length, TParsedDataList& list) {
-  if (FHostSendDataEx == nullptr) return;
+  const THarvexSendDataEx send = FHostSendDataEx;
+  if (send == nullptr) return;
   TPluginCallRec record{};
   record.Size = kCallRecSize;
   record.Flags = 1;
@@ -89,7 +90,7 @@ void TmoxPlugin::DeliverParsedData(int32_t clientId, int32_t length, TParsedData
   const TScopeExit end([wrap] { wrap->Destroy(); });
   record.OutData.Kind = kSlotListInterface;
   record.OutData.Ptr = reinterpret_cast<uintptr_t>(wrap->GetIntfRef());
-  FHostSendDataEx(HostContext, clientId, length, 0, kSendDataRecord, &record, 0);
+  send(HostContext, clientId, length, 0, kSendDataRecord, &record, 0);
 }
 
 int32_t TmoxPlugin::FillStandardItems(TParsedDataList& list, const std::string& fullPacket,

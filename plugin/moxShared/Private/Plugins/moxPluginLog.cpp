@@ -1,5 +1,5 @@
 // The module's side of the log: lines into the instance's list, and the
-// window message that tells the host to fetch them.
+// window messages to the host (lines waiting, settings to reload).
 #include "moxPluginModule.h"
 #include "platform/DebugOutput.h"
 
@@ -12,7 +12,12 @@ constexpr uint32_t kNotifyTimeoutMs = 1000;
 void TmoxPlugin::Log(TLogLevel level, const std::string& message) noexcept {
   if (FDestroying || FLogList == nullptr) return;
   try {
-    FLogList->AddLine(TLogDataList::BuildLine(level, LogTitle, message));
+    std::string title;
+    {
+      const platform::CriticalSectionGuard guard(LogTitleLock);
+      title = LogTitle;
+    }
+    FLogList->AddLine(TLogDataList::BuildLine(level, title, message));
     NotifyLogWindow();
   } catch (...) {
     // A log line must never become a fault of its own.
@@ -29,12 +34,13 @@ void TmoxPlugin::LogException(const std::string& name, const std::string& messag
   }
 }
 
-void TmoxPlugin::NotifyLogWindow() noexcept {
+void TmoxPlugin::NotifyLogWindow() noexcept { NotifyHostWindow(kMsgLogLinesWaiting); }
+
+void TmoxPlugin::NotifyHostWindow(uint32_t message) noexcept {
   const platform::WindowHandle window = MsgWindow;
   if (window == 0) return;
   const auto context = static_cast<uintptr_t>(static_cast<uint32_t>(HostContext));
-  if (!platform::PostMessageTo(window, kMsgLogLinesWaiting, context, 0)) {
-    platform::SendMessageTimeoutTo(window, kMsgLogLinesWaiting, context, 0, kNotifyTimeoutMs,
-                                   nullptr);
+  if (!platform::PostMessageTo(window, message, context, 0)) {
+    platform::SendMessageTimeoutTo(window, message, context, 0, kNotifyTimeoutMs, nullptr);
   }
 }

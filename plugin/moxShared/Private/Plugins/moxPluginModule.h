@@ -133,14 +133,18 @@ class TmoxPlugin : public TComponent {
   // to the debugger output.
   void LogException(const std::string& name, const std::string& message) noexcept;
   void NotifyLogWindow() noexcept;
+  // Posts a message to the host's window (wParam: HostContext), or sends it
+  // with a time-out when posting fails; nothing without a window.
+  void NotifyHostWindow(uint32_t message) noexcept;
   TLogDataList* LogList() { return FLogList.get(); }
 
   // Identity and host binding.
   uintptr_t Handle = 0;
-  int32_t HostContext = 0;
+  // Read by engine threads when they log or deliver, written by commands.
+  std::atomic<int32_t> HostContext{0};
   platform::ModuleHandle HostModule = 0;
   std::string ApplicationName;
-  platform::WindowHandle MsgWindow = 0;
+  std::atomic<platform::WindowHandle> MsgWindow{0};
   platform::WindowHandle OwnerForm = 0;
   uint32_t LoadThreadId = 0;
 
@@ -154,7 +158,8 @@ class TmoxPlugin : public TComponent {
 
   // Self-description.
   std::string Description;
-  std::string LogTitle;
+  std::string LogTitle;  // once the instance runs, under LogTitleLock
+  platform::CriticalSection LogTitleLock;
   std::string EventsSupported;
   uint8_t ModuleType = 0;
   uint8_t Capabilities = 0;  // member 2: "LOAD" reads "CONFIG-ID"
@@ -246,9 +251,10 @@ class TmoxPlugin : public TComponent {
   std::unique_ptr<TLogDataList> FLogList;
   std::unique_ptr<TWtransl> FTranslator;
 
-  // The host functions bound at "LOAD"; only Harvex_SendDataEx is called.
+  // The host functions bound at "LOAD"; only Harvex_SendDataEx is called,
+  // from engine threads too.
   void* FHostSendNotify = nullptr;
-  THarvexSendDataEx FHostSendDataEx = nullptr;
+  std::atomic<THarvexSendDataEx> FHostSendDataEx{nullptr};
   void* FHostDataSourceData = nullptr;
   void* FHostDataSourceState = nullptr;
   void* FHostManageDynForm = nullptr;
