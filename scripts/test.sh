@@ -10,7 +10,7 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_seconds="${MOX_FUZZ_SECONDS:-15}"
 # The threaded code's tests: what ThreadSanitizer must see.
-tsan_tests=(platform_tests threads_tests settings_tests plugins_tests plc_tests nodave_tests
+tsan_tests=(platform_tests threads_tests params_tests settings_tests plugins_tests plc_tests nodave_tests
   libnodave_tests host_tests dialog_tests e2e_tests)
 # What the shipping 32-bit build consists of; its tests are built only where they can run.
 win32_products=(simatic nodave plchost)
@@ -31,9 +31,10 @@ suites() {
   ctest --preset "$1" -N "${@:2}" | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' '
 }
 
+# A suite and the part of it that starts threads (NAME_threads).
 only_tests() {
   local IFS='|'
-  echo "^($*)\$"
+  echo "^($*)(_threads)?\$"
 }
 
 step "format check"
