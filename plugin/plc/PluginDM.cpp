@@ -126,8 +126,7 @@ void TaPlugin::moxPluginShowOptionsDialog(const TPluginCall&, bool& changed) { c
 void TaPlugin::moxPluginChangeState(uint8_t) {
   std::vector<TSerialPortDM*> leftOver;
   for (const std::unique_ptr<TSerialPortDM>& engine : FEngines) leftOver.push_back(engine.get());
-  const bool anyState = std::any_of(States.begin(), States.end(), [](bool on) { return on; });
-  if (anyState && Settings) {
+  if (States != 0 && Settings) {
     for (const TConfigDataSource& source : DataSources) {
       if (!DataSourceLoad.empty() && !pimxml::SameTextNoCase(DataSourceLoad, source.Line)) {
         continue;

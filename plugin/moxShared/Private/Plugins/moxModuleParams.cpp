@@ -82,12 +82,7 @@ TVariant TmoxPlugin::GetModuleParameter(const std::string& name) {
          return Wide(text);
        }},
       {"moduletype", [](TmoxPlugin& module) { return Int(module.ModuleType); }},
-      {"moduleenabled",
-       [](TmoxPlugin& module) {
-         int32_t bits = 0;
-         for (int i = 0; i < 8; ++i) bits |= module.States[static_cast<size_t>(i)] ? 1 << i : 0;
-         return Int(bits);
-       }},
+      {"moduleenabled", [](TmoxPlugin& module) { return Int(module.States); }},
       {"moduledllhandle", [](TmoxPlugin& module) { return HandleValue(module.FLibrary); }},
       {"moduleloadcount", [](TmoxPlugin& module) { return Int(module.LoadCount); }},
       {"moduleindex", [](TmoxPlugin& module) { return Int(module.HostContext); }},

@@ -67,7 +67,7 @@ int32_t TmoxPlugin::DoUnload(const TPluginCall& call) {
   }
   if (count > 0) return 0;
   Unloaded = true;
-  States.fill(false);
+  States = 0;
   const std::string iniFile = call.Params.Text("INI-FILE");
   if (iniFile != IniFile) {
     IniFile = iniFile;
@@ -105,8 +105,11 @@ int32_t TmoxPlugin::DoSetState(const TPluginCall& call) {
   }
   if (params.Exists("RESULT")) {
     const bool on = VariantEqualsInt(params.Get("RESULT"), 1);
-    for (int i = 0; i < 8; ++i) {
-      if ((call.Record.DataFlags & (1u << i)) != 0) States[static_cast<size_t>(i)] = on;
+    const uint8_t flags = call.Record.DataFlags;
+    if (on) {
+      States |= flags;
+    } else {
+      States &= static_cast<uint8_t>(~flags);
     }
     if (OnChangeState) OnChangeState(*this, call.Record.DataFlags);
     result = 0;

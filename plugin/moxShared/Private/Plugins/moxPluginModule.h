@@ -87,7 +87,7 @@ class TmoxPlugin : public TComponent {
   // A host's "LANGUAGE": a new language has the module's texts translated anew.
   void ApplyLanguage(const TPluginParams& params);
 
-  bool State(int index) const { return index >= 0 && index < 8 && States[index]; }
+  bool State(int index) const { return index >= 0 && index < 8 && ((States >> index) & 1) != 0; }
 
   // Where the settings live, from the location fields.
   TSettingsLocation SettingsLocation() const;
@@ -179,7 +179,7 @@ class TmoxPlugin : public TComponent {
   std::atomic<bool> Unloaded{false};
   std::atomic<bool> Processing{false};
   bool TemporaryLoad = false;
-  std::array<bool, 8> States{};
+  std::atomic<uint8_t> States{0};  // bit i: state i on (engine threads read it)
   std::string Language;
   bool Translated = false;
   std::atomic<bool> SettingsBusy{false};
