@@ -10,7 +10,10 @@
 namespace nodave {
 namespace {
 
-constexpr int kTransmissions = 3;  // of one request, when no E5 comes
+// Of one request, each waiting one time-out for the E5: the request takes three
+// time-outs at most (plus the read each had started), and a silent PLC ends the call
+// after three. The answer then gets one of its own (ReceivePdu).
+constexpr int kTransmissions = 3;
 
 struct Stations {
   uint8_t plc = 0;
@@ -121,7 +124,7 @@ int32_t PpiTransport::Connect(daveConnection* dc) const {
 }
 
 int32_t PpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
-                              Clock::time_point deadline) const {
+                              Clock::time_point /*deadline*/) const {
   Stations stations;
   int32_t result = StationsOf(dc, stations);
   if (result != daveResOK) {
@@ -133,28 +136,35 @@ int32_t PpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
   daveInterface* di = dc->iface;
   const Bytes request = PpiRequestTelegram(stations.plc, stations.local, pdu);
   Hearing hearing;
-  for (int sent = 0; sent < kTransmissions && (sent == 0 || Clock::now() < deadline); ++sent) {
-    if (sent > 0) {
-      DebugLine(di, daveDebugExchange, "PPI: no acknowledge, sending the request again");
-    }
+  Tries tries(di, kTransmissions);
+  Clock::time_point deadline;
+  while (tries.Next(deadline)) {
     result = LineWrite(di, request);
     if (result != daveResOK) {
       return result;
     }
-    if (AwaitAcknowledge(di, stations, deadline, hearing) == daveResOK) {
-      return daveResOK;
+    result = AwaitAcknowledge(di, stations, deadline, hearing);
+    if (result == daveResOK) {
+      return result;
     }
+    DebugLine(di, daveDebugExchange, "PPI: no acknowledge to the request");
+    tries.Failed(result);
   }
   return hearing.Failure();
 }
 
-int32_t PpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline, Bytes& pdu) const {
+int32_t PpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point /*deadline*/,
+                                 Bytes& pdu) const {
   Stations stations;
   int32_t result = StationsOf(dc, stations);
   if (result != daveResOK) {
     return result;
   }
   daveInterface* di = dc->iface;
+  // The answer gets one time-out from the first poll. Polls after "not ready" or a
+  // damaged answer go on until then; a poll met by silence ends it, as its read
+  // waited the time-out.
+  const Clock::time_point deadline = Deadline(di);
   Hearing hearing;
   uint8_t function = kPpiPoll;
   do {

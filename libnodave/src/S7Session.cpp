@@ -8,12 +8,17 @@
 namespace nodave {
 namespace {
 
+// Answers received for one job, at most: ours after four late ones to earlier jobs.
+// Bounds an exchange on a serial line too, whose waits each have a time-out of
+// their own.
+constexpr int kMostAnswers = 5;
+
 const Transport& TransportOf(const daveConnection* dc) {
   return *TransportFor(dc->iface->protocol);
 }
 
 // Sends a job with the next reference and waits for its answer; answers to earlier
-// jobs (late after a time-out) are skipped.
+// jobs are skipped.
 int32_t Exchange(daveConnection* dc, const Bytes& parameters, Answer& answer) {
   const Transport& transport = TransportOf(dc);
   const Clock::time_point deadline = Deadline(dc->iface);
@@ -22,7 +27,7 @@ int32_t Exchange(daveConnection* dc, const Bytes& parameters, Answer& answer) {
   const Bytes job = BuildJob(reference, parameters);
   DebugBytes(dc->iface, daveDebugPDU, "PDU sent", job.data(), job.size());
   int32_t result = transport.SendPdu(dc, job, deadline);
-  while (result == daveResOK) {
+  for (int received = 0; result == daveResOK && received < kMostAnswers; ++received) {
     Bytes pdu;
     result = transport.ReceivePdu(dc, deadline, pdu);
     if (result == daveResOK) {
@@ -37,7 +42,7 @@ int32_t Exchange(daveConnection* dc, const Bytes& parameters, Answer& answer) {
                 "skipped an answer to job " + std::to_string(answer.reference));
     }
   }
-  return result;
+  return result == daveResOK ? daveResTimeout : result;
 }
 
 int32_t NegotiatePdu(daveConnection* dc) {

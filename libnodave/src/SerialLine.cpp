@@ -40,6 +40,18 @@ int32_t LineReadByte(daveInterface* di, uint8_t& byte, Clock::time_point deadlin
   return LineRead(di, &byte, 1, deadline);
 }
 
+bool Tries::Next(Clock::time_point& deadline) const {
+  deadline = Deadline(di_);
+  return Left();
+}
+
+void Tries::Failed(int32_t result) {
+  --left_;
+  if (result != daveResTimeout || failure_ == daveResTimeout) {
+    failure_ = result;
+  }
+}
+
 int32_t DAVE_CALL PortRead(daveInterface* di, char* buffer, int32_t length) {
   if (di == nullptr || buffer == nullptr || length <= 0 || !IsOpenPort(di->fd.rfd)) {
     return 0;

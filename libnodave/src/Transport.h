@@ -24,10 +24,12 @@ class Transport {
   virtual int32_t InitAdapter(daveInterface* di) const;
   // Opens the way to the PLC up to where S7 PDUs can be exchanged.
   virtual int32_t Connect(daveConnection* dc) const = 0;
-  // Hands one S7 job PDU to the PLC.
+  // Hands one S7 job PDU to the PLC. `deadline` is the exchange's, one time-out from
+  // its start; the transports over a serial line go by their own instead, as their
+  // protocols time each wait on its own.
   virtual int32_t SendPdu(daveConnection* dc, const Bytes& pdu,
                           Clock::time_point deadline) const = 0;
-  // Receives the PLC's next S7 PDU.
+  // Receives the PLC's next S7 PDU; `deadline` as for SendPdu.
   virtual int32_t ReceivePdu(daveConnection* dc, Clock::time_point deadline, Bytes& pdu) const = 0;
   // Ends the connection to the PLC; the PLC's answer, if any, is not waited for long.
   virtual void Disconnect(daveConnection* dc) const;
@@ -45,7 +47,8 @@ class Transport {
 // The transport of a protocol code, or nullptr for a code not supported.
 const Transport* TransportFor(int32_t protocol);
 
-// The interface's time-out from now: the bound of one library call's exchange.
+// The interface's time-out from now: the bound of one wait for the peer; on the
+// network transports, of a library call's exchange.
 Clock::time_point Deadline(const daveInterface* di);
 
 // The state a transport keeps in a record, created on first use.

@@ -1,6 +1,7 @@
 #include "LineWire.h"
 
 #include <algorithm>
+#include <thread>
 
 void LineWire::Attach(daveInterface* di) {
   di->readFn = &LineWire::Read;
@@ -11,8 +12,12 @@ void LineWire::Attach(daveInterface* di) {
 int32_t DAVE_CALL LineWire::Read(daveInterface* di, char* buffer, int32_t length) {
   auto& wire = *static_cast<LineWire*>(di->userData);
   if (length <= 0 || wire.pending_.size() < static_cast<size_t>(length)) {
+    if (wire.silenceLasts) {
+      std::this_thread::sleep_for(std::chrono::microseconds(di->timeout));
+    }
     return 0;
   }
+  std::this_thread::sleep_for(wire.byteGap * length);
   std::copy_n(wire.pending_.begin(), length, buffer);
   wire.pending_.erase(wire.pending_.begin(), wire.pending_.begin() + length);
   return length;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -11,7 +12,8 @@
 // An in-process serial line between an interface of our library and a simulator
 // personality: the interface's read and write functions go straight to the far end,
 // so a whole protocol runs in the test's thread without sockets or waiting. A read
-// that finds too few bytes returns 0 at once, as a read function does at its time-out.
+// that finds too few bytes returns 0 at once, as a read function does at its time-out
+// (or after the time-out, as on a real line, with `silenceLasts`).
 class LineWire {
  public:
   using Bytes = std::vector<uint8_t>;
@@ -25,6 +27,10 @@ class LineWire {
 
   Fault toPlc;    // applied to each write of the library
   Fault fromPlc;  // applied to each answer of the far end
+  // A read that finds too few bytes returns 0 after the interface's time-out.
+  bool silenceLasts = false;
+  // Each byte a read returns takes this long to arrive.
+  std::chrono::microseconds byteGap{0};
 
   // Everything the library wrote, and the writes one by one.
   const std::vector<Bytes>& Writes() const { return writes_; }

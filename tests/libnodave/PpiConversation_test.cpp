@@ -7,7 +7,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Description.h"
@@ -307,16 +306,6 @@ INSTANTIATE_TEST_SUITE_P(
                   daveResTimeout, "address"}),
     [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
 
-TEST_F(PpiTest, RequestIsSentAtMostThreeTimesWhenNoAcknowledgeComes) {
-  Connect();
-  wire_->fromPlc = First(kAlways, IsAck, Silence);
-  const size_t before = WritesMatching(IsVariable);
-  uint8_t buffer[4];
-  EXPECT_EQ(daveReadBytes(dc_, daveDB, 1, 0, 4, buffer), daveResTimeout);
-  EXPECT_EQ(WritesMatching(IsVariable) - before, 3u);
-  EXPECT_EQ(WritesMatching(IsPoll), 1u);  // the connect's only
-}
-
 TEST_F(PpiTest, PollAfterNotReadyTogglesTheFrameCountBitAndARepeatedPollKeepsIt) {
   Connect();
   auto answers = std::make_shared<int>(0);
@@ -340,52 +329,52 @@ TEST_F(PpiTest, PollAfterNotReadyTogglesTheFrameCountBitAndARepeatedPollKeepsIt)
   EXPECT_EQ(functions, (std::vector<uint8_t>{0x5C, 0x7C, 0x5C, 0x5C}));
 }
 
-// A read function as a host's: waits for bytes that have not come, up to the
-// interface's time-out, and lets those that come arrive one at a time.
-struct PacedReads {
-  static daveReadFunction wireRead;
-  static std::chrono::milliseconds gap;
-
-  static int32_t DAVE_CALL Read(daveInterface* di, char* buffer, int32_t length) {
-    std::this_thread::sleep_for(gap * length);
-    const int32_t got = wireRead(di, buffer, length);
-    if (got == 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(di->timeout));
-    }
-    return got;
-  }
-
-  static void Install(daveInterface* di, std::chrono::milliseconds byteGap) {
-    wireRead = di->readFn;
-    gap = byteGap;
-    di->readFn = &PacedReads::Read;
-  }
-};
-daveReadFunction PacedReads::wireRead = nullptr;
-std::chrono::milliseconds PacedReads::gap{0};
-
 TEST_F(PpiTest, BytesArrivingOneAtATimeWithinTheTimeOutMakeARead) {
-  PacedReads::Install(di_, std::chrono::milliseconds(2));
+  wire_->silenceLasts = true;
+  wire_->byteGap = std::chrono::milliseconds(2);
   Connect();
   ExpectFixedBytes();
 }
 
-TEST_F(PpiTest, SilentPlcEndsTheCallAboutOneTimeOutLater) {
-  constexpr auto kTimeout = std::chrono::milliseconds(200);
-  constexpr auto kBound = std::chrono::milliseconds(1000);  // loose: a bound, not a speed
-  PacedReads::Install(di_, std::chrono::milliseconds(0));
+// A PLC that leaves requests or polls unanswered, on a line where silence lasts the
+// time-out: each transmission of a request waits a time-out of its own, so the
+// request goes out again after silence; the answer gets one time-out from the first
+// poll. The call ends within its transmissions' time-outs.
+struct Unanswered {
+  const char* name;
+  bool requests;  // the requests go unanswered, else the answers
+  int times;
+  void (*change)(Bytes&);
+  int32_t result;
+  size_t transmissions;  // of the request
+};
+
+TEST_F(PpiTest, EachTransmissionWaitsItsOwnTimeOut) {
+  constexpr auto kTimeout = std::chrono::milliseconds(100);
+  const Unanswered cases[] = {
+      {"first request", true, 1, Silence, daveResOK, 2},
+      {"two requests", true, 2, Silence, daveResOK, 3},
+      {"every request", true, kAlways, Silence, daveResTimeout, 3},
+      {"every answer", false, kAlways, Silence, daveResTimeout, 1},
+      // Last: its last poll, sent just before the time-out, leaves an E5 on the line.
+      {"answer never ready", false, kAlways, NotReady, daveResAnswerNotReady, 1},
+  };
   Connect();
+  wire_->silenceLasts = true;
   di_->timeout = static_cast<int32_t>(std::chrono::microseconds(kTimeout).count());
-  for (auto fault : {First(
-                         kAlways, [](const Bytes&) { return true; }, Silence),
-                     First(kAlways, IsVariable, NotReady), First(kAlways, IsVariable, Silence)}) {
-    wire_->fromPlc = fault;
+  for (const Unanswered& c : cases) {
+    SCOPED_TRACE(c.name);
+    (c.requests ? wire_->toPlc : wire_->fromPlc) = First(c.times, IsVariable, c.change);
+    const size_t before = WritesMatching(IsVariable);
     uint8_t buffer[4];
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_NE(daveReadBytes(dc_, daveDB, 1, 0, 4, buffer), daveResOK);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, kBound);
+    EXPECT_EQ(daveReadBytes(dc_, daveDB, 1, 0, 4, buffer), c.result);
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              static_cast<int>(c.transmissions + 2) * kTimeout);
+    EXPECT_EQ(WritesMatching(IsVariable) - before, c.transmissions);
+    wire_->toPlc = nullptr;
+    wire_->fromPlc = nullptr;
   }
-  wire_->fromPlc = nullptr;
   ExpectFixedBytes();
 }
 
