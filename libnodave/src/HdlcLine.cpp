@@ -11,8 +11,10 @@
 namespace nodave {
 namespace {
 
-constexpr int kOpenAttempts = 3;
-constexpr int kRepeats = 3;  // our last frame sent again while its answer is missing
+// The session's opening, and our last data frame while its answer is missing, go out
+// at most this often, each waiting one time-out for the answer: a silent adapter ends
+// a step after three time-outs.
+constexpr int kTransmissions = 3;
 constexpr int kNoNumber = -1;
 
 struct HdlcState : daveTransportState {
@@ -112,68 +114,43 @@ int32_t ReadControl(daveInterface* di, HdlcState& state, Clock::time_point deadl
   }
 }
 
-}  // namespace
-
-int32_t HdlcLine::Open(daveInterface* di, Clock::time_point deadline) const {
-  HdlcState& state = LineState(di);
-  state = HdlcState{};
-  bool refused = false;
-  for (int attempt = 0; attempt < kOpenAttempts && Clock::now() < deadline; ++attempt) {
-    int32_t result = LineWrite(di, ControlFrame(kHdlcOpen));
-    uint8_t answer = 0;
-    if (result == daveResOK) {
-      result = ReadControl(di, state, deadline, answer);
-    }
-    if (result == daveResWriteFailed) {
-      return result;
-    }
-    if (result != daveResOK) {
-      continue;
-    }
-    if (answer == kHdlcAccept) {
-      return daveResOK;
-    }
-    if (IsReadyControl(answer)) {  // still in a session: go on from its numbers
-      state.sendNumber = state.receiveNumber = answer & kHdlcNumberMask;
-      return daveResOK;
-    }
-    if (answer == kHdlcRefuse) {  // close first, then open again
-      LineWrite(di, ControlFrame(kHdlcClose));
-      ReadControl(di, state, deadline, answer);
-    }
-    refused = refused || answer == kHdlcRefuse || answer == kHdlcClose;
+// One opening (FC) and the adapter's answer by the deadline. A refusal is answered
+// with a close, as the adapter wants it before the next opening.
+int32_t OpenOnce(daveInterface* di, HdlcState& state, Clock::time_point deadline) {
+  int32_t result = LineWrite(di, ControlFrame(kHdlcOpen));
+  uint8_t answer = 0;
+  if (result == daveResOK) {
+    result = ReadControl(di, state, deadline, answer);
   }
-  return refused ? daveResAdapterRefused : daveResTimeout;
+  if (result != daveResOK || answer == kHdlcAccept) {
+    return result;
+  }
+  if (IsReadyControl(answer)) {  // still in a session: go on from its numbers
+    state.sendNumber = state.receiveNumber = answer & kHdlcNumberMask;
+    return daveResOK;
+  }
+  if (answer == kHdlcRefuse) {
+    LineWrite(di, ControlFrame(kHdlcClose));
+    ReadControl(di, state, Deadline(di), answer);
+    return daveResAdapterRefused;
+  }
+  return answer == kHdlcClose ? daveResAdapterRefused : daveResTimeout;
 }
 
-int32_t HdlcLine::Send(daveInterface* di, const Bytes& telegram,
-                       Clock::time_point /*deadline*/) const {
-  HdlcState& state = LineState(di);
-  state.lastSent = DataFrame(DataControl(state.sendNumber, state.receiveNumber), telegram);
-  state.sendNumber = (state.sendNumber + 1) & kHdlcNumberMask;
-  state.heard = false;
-  return LineWrite(di, state.lastSent);
-}
-
-int32_t HdlcLine::Receive(daveInterface* di, Clock::time_point deadline, Bytes& telegram) const {
-  HdlcState& state = LineState(di);
-  bool errors = false;
-  int repeats = 0;
+// Reads frames by the deadline up to the adapter's next new data frame. Control
+// frames are taken as TakeControl says; repeated and damaged frames are dropped.
+int32_t AwaitData(daveInterface* di, HdlcState& state, Clock::time_point deadline,
+                  Bytes& telegram) {
+  bool damaged = false;
   for (;;) {
     HdlcFrame frame;
     const int32_t result = ReadFrame(di, state, deadline, frame);
     if (result == daveResLineErrors) {
-      errors = true;
+      damaged = true;
       continue;
     }
     if (result != daveResOK) {
-      if (result != daveResTimeout || Clock::now() >= deadline || state.lastSent.empty() ||
-          repeats == kRepeats) {
-        return errors && result == daveResTimeout ? daveResLineErrors : result;
-      }
-      ++repeats;
-      LineWrite(di, state.lastSent);
-      continue;
+      return AfterGarble(result, damaged);
     }
     if (!frame.data) {
       TakeControl(di, state, frame.control);
@@ -192,16 +169,53 @@ int32_t HdlcLine::Receive(daveInterface* di, Clock::time_point deadline, Bytes& 
   }
 }
 
+}  // namespace
+
+int32_t HdlcLine::Open(daveInterface* di) const {
+  HdlcState& state = LineState(di);
+  state = HdlcState{};
+  return Retry(di, kTransmissions,
+               [&](Clock::time_point deadline) { return OpenOnce(di, state, deadline); });
+}
+
+int32_t HdlcLine::Send(daveInterface* di, const Bytes& telegram) const {
+  HdlcState& state = LineState(di);
+  state.lastSent = DataFrame(DataControl(state.sendNumber, state.receiveNumber), telegram);
+  state.sendNumber = (state.sendNumber + 1) & kHdlcNumberMask;
+  state.heard = false;
+  return LineWrite(di, state.lastSent);
+}
+
+int32_t HdlcLine::Receive(daveInterface* di, Bytes& telegram) const {
+  HdlcState& state = LineState(di);
+  Tries waits(di, kTransmissions);  // the first for the frame Send sent
+  Clock::time_point deadline;
+  for (bool repeat = false; waits.Next(deadline); repeat = true) {
+    if (repeat && LineWrite(di, state.lastSent) != daveResOK) {
+      return daveResWriteFailed;
+    }
+    const int32_t result = AwaitData(di, state, deadline, telegram);
+    if (result != daveResTimeout && result != daveResLineErrors) {
+      return result;
+    }
+    waits.Failed(result);
+    if (state.lastSent.empty()) {
+      break;  // nothing of ours to repeat
+    }
+  }
+  return waits.Failure();
+}
+
 bool HdlcLine::Delivered(const daveInterface* di) const {
   const auto* state = dynamic_cast<const HdlcState*>(di->state);
   return state != nullptr && state->heard;
 }
 
-void HdlcLine::Close(daveInterface* di, Clock::time_point deadline) const {
+void HdlcLine::Close(daveInterface* di) const {
   HdlcState& state = LineState(di);
   if (LineWrite(di, ControlFrame(kHdlcClose)) == daveResOK) {
     uint8_t answer = 0;
-    ReadControl(di, state, deadline, answer);
+    ReadControl(di, state, Deadline(di), answer);
   }
   state = HdlcState{};
 }

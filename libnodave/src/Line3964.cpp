@@ -10,8 +10,13 @@
 namespace nodave {
 namespace {
 
-// Tries at getting the line, and at sending one block, before giving up.
-constexpr int kAttempts = 6;
+// Each wait on the line has a time-out of its own: for the DLE after our STX or our
+// block, for the adapter's STX, and for the adapter's block from its STX on.
+// Failed tries at getting the line and at sending the block, together, before a send
+// gives up: a silent adapter ends it after three time-outs.
+constexpr int kSendTries = 3;
+// Waits for the adapter's block, ended by silence or by a damaged block refused.
+constexpr int kBlockWaits = 2;
 
 struct Line3964State : daveTransportState {
   std::deque<Bytes> received;  // the adapter's blocks taken while we asked for the line
@@ -23,9 +28,10 @@ Line3964State& LineState(daveInterface* di) { return StateOf<Line3964State>(di->
 
 int32_t WriteByte(daveInterface* di, uint8_t byte) { return LineWrite(di, Bytes{byte}); }
 
-// The adapter sent STX: grants the line, reads its block and accepts it with DLE, or
-// refuses it with NAK (daveResLineErrors).
-int32_t TakeBlock(daveInterface* di, Clock::time_point deadline, Bytes& payload) {
+// The adapter sent STX: grants the line, reads its block within one time-out and
+// accepts it with DLE, or refuses it with NAK (daveResLineErrors).
+int32_t TakeBlock(daveInterface* di, Bytes& payload) {
+  const Clock::time_point deadline = Deadline(di);
   int32_t result = WriteByte(di, kDle);
   BlockReader reader;
   BlockReader::Step step = BlockReader::Step::kMore;
@@ -48,99 +54,132 @@ int32_t TakeBlock(daveInterface* di, Clock::time_point deadline, Bytes& payload)
   return WriteByte(di, kDle);
 }
 
-// Asks for the line (STX) until the adapter grants it (DLE). An STX from the adapter
-// means it asks at the same time and goes first: its block is taken and kept.
-int32_t RequestLine(daveInterface* di, Line3964State& state, Clock::time_point deadline) {
-  bool errors = false;
-  for (int attempt = 0; attempt < kAttempts && Clock::now() < deadline; ++attempt) {
-    int32_t result = WriteByte(di, kStx);
-    if (result != daveResOK) {
+// Reads by the deadline up to the next control character (STX, DLE or NAK); the bytes
+// before it are noise and set `noise`.
+int32_t NextControl(daveInterface* di, Clock::time_point deadline, uint8_t& control, bool& noise) {
+  for (;;) {
+    const int32_t result = LineReadByte(di, control, deadline);
+    if (result != daveResOK || control == kStx || control == kDle || control == kNak) {
       return result;
     }
-    uint8_t answer = 0;
-    result = LineReadByte(di, answer, deadline);
-    if (result == daveResOK && answer == kDle) {
-      return daveResOK;
-    }
-    if (result == daveResOK && answer == kStx) {
-      Bytes block;
-      if (TakeBlock(di, deadline, block) == daveResOK) {
-        state.received.push_back(block);
-      } else {
-        errors = true;
-      }
-    } else if (result == daveResOK) {
-      errors = true;  // NAK, or a byte that has no place here
-    }
+    noise = true;
   }
-  return errors ? daveResLineErrors : daveResTimeout;
+}
+
+// The adapter's answer to our STX or our block by the deadline: daveResOK for DLE,
+// kStx when it asks for the line itself, daveResLineErrors for NAK or for a silence
+// after noise.
+int32_t AwaitAnswer(daveInterface* di, Clock::time_point deadline, uint8_t& answer) {
+  bool noise = false;
+  const int32_t result = NextControl(di, deadline, answer, noise);
+  if (result != daveResOK) {
+    return AfterGarble(result, noise);
+  }
+  return answer == kNak ? daveResLineErrors : daveResOK;
+}
+
+// One STX, and the adapter's answer by the deadline: daveResOK when it grants the
+// line. An STX from the adapter means it asks at the same time and goes first: its
+// block is taken and kept, and the line is not ours yet (daveResTimeout).
+int32_t AskForLine(daveInterface* di, Line3964State& state, Clock::time_point deadline) {
+  int32_t result = WriteByte(di, kStx);
+  uint8_t answer = 0;
+  if (result == daveResOK) {
+    result = AwaitAnswer(di, deadline, answer);
+  }
+  if (result != daveResOK || answer == kDle) {
+    return result;
+  }
+  Bytes block;
+  result = TakeBlock(di, block);
+  if (result == daveResOK) {
+    state.received.push_back(block);
+    result = daveResTimeout;
+  }
+  return result;
+}
+
+// Our block on the granted line, and the adapter's DLE for it by the deadline.
+int32_t SendBlock(daveInterface* di, const Bytes& block, Clock::time_point deadline) {
+  int32_t result = LineWrite(di, block);
+  uint8_t answer = 0;
+  if (result == daveResOK) {
+    result = AwaitAnswer(di, deadline, answer);
+  }
+  if (result == daveResOK && answer != kDle) {
+    result = daveResLineErrors;
+  }
+  if (result == daveResLineErrors) {
+    DebugLine(di, daveDebugPrintErrors, "block refused by the adapter");
+  }
+  return result;
+}
+
+// Reads up to the adapter's STX by the deadline and takes its block. A DLE before it
+// repeats a grant or an acknowledgement; noise or NAK, followed by silence, is
+// daveResLineErrors.
+int32_t AwaitBlock(daveInterface* di, Clock::time_point deadline, Bytes& telegram) {
+  bool noise = false;
+  for (;;) {
+    uint8_t control = 0;
+    const int32_t result = NextControl(di, deadline, control, noise);
+    if (result != daveResOK) {
+      return AfterGarble(result, noise);
+    }
+    if (control == kStx) {
+      return TakeBlock(di, telegram);
+    }
+    noise = noise || control == kNak;
+  }
 }
 
 }  // namespace
 
-int32_t Line3964::Open(daveInterface* di, Clock::time_point /*deadline*/) const {
+int32_t Line3964::Open(daveInterface* di) const {
   Line3964State& state = LineState(di);
   state.received.clear();
   state.granted = false;
   return daveResOK;
 }
 
-int32_t Line3964::Send(daveInterface* di, const Bytes& telegram, Clock::time_point deadline) const {
+int32_t Line3964::Send(daveInterface* di, const Bytes& telegram) const {
   Line3964State& state = LineState(di);
   state.delivered = false;
   const Bytes block = FrameBlock(telegram);
-  bool errors = false;
-  for (int attempt = 0; attempt < kAttempts && Clock::now() < deadline; ++attempt) {
-    int32_t result = state.granted ? daveResOK : RequestLine(di, state, deadline);
-    state.granted = false;
-    if (result == daveResOK) {
-      result = LineWrite(di, block);
+  Tries tries(di, kSendTries);
+  Clock::time_point deadline;
+  while (tries.Next(deadline)) {
+    int32_t result = daveResOK;
+    if (state.granted) {
+      state.granted = false;
+      result = SendBlock(di, block, deadline);
+      state.delivered = result == daveResOK;
+      if (state.delivered) {
+        return result;
+      }
+    } else {
+      result = AskForLine(di, state, deadline);
+      state.granted = result == daveResOK;
+    }
+    if (result == daveResWriteFailed) {
+      return result;
     }
     if (result != daveResOK) {
-      return errors && result == daveResTimeout ? daveResLineErrors : result;
-    }
-    uint8_t answer = 0;
-    result = LineReadByte(di, answer, deadline);
-    if (result == daveResOK && answer == kDle) {
-      state.delivered = true;
-      return daveResOK;
-    }
-    if (result == daveResOK) {
-      DebugLine(di, daveDebugPrintErrors, "block refused by the adapter, sent again");
-      errors = true;
+      tries.Failed(result);
     }
   }
-  return errors ? daveResLineErrors : daveResTimeout;
+  return tries.Failure();
 }
 
-int32_t Line3964::Receive(daveInterface* di, Clock::time_point deadline, Bytes& telegram) const {
+int32_t Line3964::Receive(daveInterface* di, Bytes& telegram) const {
   Line3964State& state = LineState(di);
   if (!state.received.empty()) {
     telegram = state.received.front();
     state.received.pop_front();
     return daveResOK;
   }
-  bool errors = false;
-  int refused = 0;
-  for (;;) {
-    uint8_t byte = 0;
-    int32_t result = LineReadByte(di, byte, deadline);
-    if (result == daveResOK && byte == kStx) {
-      result = TakeBlock(di, deadline, telegram);
-      if (result == daveResOK) {
-        return result;
-      }
-      if (result == daveResLineErrors && ++refused < kAttempts) {
-        errors = true;
-        continue;  // the adapter sends the block again
-      }
-    }
-    if (result != daveResOK) {
-      return errors && result == daveResTimeout ? daveResLineErrors : result;
-    }
-    // A DLE here repeats a grant or acknowledgement; anything else is noise.
-    errors = errors || byte != kDle;
-  }
+  return Retry(di, kBlockWaits,
+               [&](Clock::time_point deadline) { return AwaitBlock(di, deadline, telegram); });
 }
 
 bool Line3964::Delivered(const daveInterface* di) const {
@@ -148,12 +187,13 @@ bool Line3964::Delivered(const daveInterface* di) const {
   return state != nullptr && state->delivered;
 }
 
-int32_t Line3964::AfterConnect(daveInterface* di, Clock::time_point deadline) const {
+int32_t Line3964::AfterConnect(daveInterface* di) const {
   if (!requestAfterConnect_) {
     return daveResOK;
   }
   Line3964State& state = LineState(di);
-  const int32_t result = RequestLine(di, state, deadline);
+  const int32_t result = Retry(
+      di, kSendTries, [&](Clock::time_point deadline) { return AskForLine(di, state, deadline); });
   state.granted = result == daveResOK;
   return result;
 }

@@ -11,6 +11,9 @@ namespace {
 
 constexpr int32_t kHighestAddress = 126;
 constexpr uint8_t kConfirmOk = 0x01;
+// Telegrams read while waiting for one, at most: an answer comes after the PLC's
+// acknowledgement, and perhaps late telegrams of an exchange that timed out.
+constexpr int kMostTelegrams = 5;
 
 // What a connection keeps: the PLC's address and reference, our next message number.
 struct MpiConnectionState : daveTransportState {
@@ -39,43 +42,39 @@ bool ValidAddress(int32_t address) { return address >= 0 && address <= kHighestA
 }  // namespace
 
 int32_t MpiTransport::AdapterExchange(daveInterface* di, uint8_t command, const Bytes& request,
-                                      Clock::time_point deadline, Bytes& answer) const {
-  int32_t result = variant_.link.Send(di, request, deadline);
-  while (result == daveResOK) {
-    result = variant_.link.Receive(di, deadline, answer);
+                                      Bytes& answer) const {
+  int32_t result = variant_.link.Send(di, request);
+  for (int read = 0; result == daveResOK && read < kMostTelegrams; ++read) {
+    result = variant_.link.Receive(di, answer);
     if (result == daveResOK && IsAdapterAnswer(answer, command)) {
       return result;
     }
   }
-  return result;
+  return result == daveResOK ? daveResTimeout : result;
 }
 
 int32_t MpiTransport::InitAdapter(daveInterface* di) const {
   if (!ValidAddress(di->localMPI) || di->speed < daveSpeed9k || di->speed > daveSpeed93k) {
     return daveResInvalidParam;
   }
-  const Clock::time_point deadline = Deadline(di);
-  int32_t result = variant_.link.Open(di, deadline);
+  int32_t result = variant_.link.Open(di);
   Bytes answer;
   if (result == daveResOK && variant_.identify) {
-    result =
-        AdapterExchange(di, kAdapterIdentify, AdapterRequest(kAdapterIdentify), deadline, answer);
+    result = AdapterExchange(di, kAdapterIdentify, AdapterRequest(kAdapterIdentify), answer);
     if (result == daveResOK) {
       result = AdapterAnswerResult(answer);
     }
   }
   if (result == daveResOK) {
     result = AdapterExchange(di, kAdapterConfigure,
-                             ConfigureRequest(variant_.format, di->speed, di->localMPI), deadline,
-                             answer);
+                             ConfigureRequest(variant_.format, di->speed, di->localMPI), answer);
   }
   if (result == daveResOK) {
     result = AdapterAnswerResult(answer);
   }
   if (result == daveResOK && variant_.busParameters) {
     // Its answer means nothing to us; an adapter that does not answer is no fault.
-    AdapterExchange(di, kAdapterBusParameters, AdapterRequest(kAdapterBusParameters), deadline,
-                    answer);
+    AdapterExchange(di, kAdapterBusParameters, AdapterRequest(kAdapterBusParameters), answer);
   }
   if (result != daveResOK) {
     DebugLine(di, daveDebugInitAdapter, "adapter not ready: " + std::string(daveStrerror(result)));
@@ -83,16 +82,16 @@ int32_t MpiTransport::InitAdapter(daveInterface* di) const {
   return result;
 }
 
-int32_t MpiTransport::AwaitFunction(daveConnection* dc, uint8_t function,
-                                    Clock::time_point deadline, Bytes& telegram,
+int32_t MpiTransport::AwaitFunction(daveConnection* dc, uint8_t function, Bytes& telegram,
                                     size_t& body) const {
   daveInterface* di = dc->iface;
   MpiConnectionState& state = ConnectionState(dc);
   bool foreign = false;
-  for (;;) {
-    const int32_t result = variant_.link.Receive(di, deadline, telegram);
+  int32_t result = daveResTimeout;
+  for (int read = 0; read < kMostTelegrams; ++read) {
+    result = variant_.link.Receive(di, telegram);
     if (result != daveResOK) {
-      return NoAnswer(result, foreign, variant_.link.Delivered(di));
+      break;
     }
     MpiBusView view;
     if (!ParseBusTelegram(variant_.format, telegram, state.peer.plc, view)) {
@@ -112,22 +111,24 @@ int32_t MpiTransport::AwaitFunction(daveConnection* dc, uint8_t function,
       continue;
     }
     if (view.function == kMpiData && telegram.size() > view.body) {
-      variant_.link.Send(di, DataAck(variant_.format, state.peer, telegram[view.body]), deadline);
+      variant_.link.Send(di, DataAck(variant_.format, state.peer, telegram[view.body]));
     }
     if (view.function == kMpiDisconnectRequest) {
-      variant_.link.Send(di, BusTelegram(variant_.format, state.peer, kMpiDisconnectConfirm),
-                         deadline);
+      variant_.link.Send(di, BusTelegram(variant_.format, state.peer, kMpiDisconnectConfirm));
       if (function == kMpiDisconnectConfirm) {
         return daveResOK;
       }
       dc->connected = 0;
       return daveResConnectionLost;
     }
-    if (view.function == function) {
+    // Data without a PDU after its message number is skipped.
+    if (view.function == function && (function != kMpiData || telegram.size() > view.body + 1)) {
       body = view.body;
       return daveResOK;
     }
   }
+  return NoAnswer(result == daveResOK ? daveResTimeout : result, foreign,
+                  variant_.link.Delivered(di));
 }
 
 int32_t MpiTransport::Connect(daveConnection* dc) const {
@@ -138,23 +139,21 @@ int32_t MpiTransport::Connect(daveConnection* dc) const {
   MpiConnectionState& state = ConnectionState(dc);
   state = MpiConnectionState{};
   state.peer.plc = static_cast<uint8_t>(dc->MPIAdr);
-  const Clock::time_point deadline = Deadline(di);
   Bytes telegram;
   size_t body = 0;
-  int32_t result =
-      variant_.link.Send(di, ConnectRequest(variant_.format, state.peer.plc), deadline);
+  int32_t result = variant_.link.Send(di, ConnectRequest(variant_.format, state.peer.plc));
   if (result == daveResOK) {
-    result = AwaitFunction(dc, kMpiConnectResponse, deadline, telegram, body);
+    result = AwaitFunction(dc, kMpiConnectResponse, telegram, body);
   }
   if (result == daveResOK) {
     result = variant_.link.Send(
-        di, BusTelegram(variant_.format, state.peer, kMpiConnectConfirm, {kConfirmOk}), deadline);
+        di, BusTelegram(variant_.format, state.peer, kMpiConnectConfirm, {kConfirmOk}));
   }
   if (result == daveResOK) {
-    result = AwaitFunction(dc, kMpiConnectConfirm, deadline, telegram, body);
+    result = AwaitFunction(dc, kMpiConnectConfirm, telegram, body);
   }
   if (result == daveResOK) {
-    result = variant_.link.AfterConnect(di, deadline);
+    result = variant_.link.AfterConnect(di);
   }
   if (result == daveResOK) {
     DebugLine(di, daveDebugConnect,
@@ -164,7 +163,7 @@ int32_t MpiTransport::Connect(daveConnection* dc) const {
 }
 
 int32_t MpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
-                              Clock::time_point deadline) const {
+                              Clock::time_point /*deadline*/) const {
   MpiConnectionState& state = ConnectionState(dc);
   Bytes telegram;
   const int32_t result = DataTelegram(variant_.format, state.peer, state.nextNumber, pdu, telegram);
@@ -172,39 +171,34 @@ int32_t MpiTransport::SendPdu(daveConnection* dc, const Bytes& pdu,
     return result;
   }
   state.nextNumber = NextMessageNumber(state.nextNumber);
-  return variant_.link.Send(dc->iface, telegram, deadline);
+  return variant_.link.Send(dc->iface, telegram);
 }
 
-int32_t MpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point deadline, Bytes& pdu) const {
+int32_t MpiTransport::ReceivePdu(daveConnection* dc, Clock::time_point /*deadline*/,
+                                 Bytes& pdu) const {
   Bytes telegram;
   size_t body = 0;
-  int32_t result = daveResOK;
-  do {
-    result = AwaitFunction(dc, kMpiData, deadline, telegram, body);
-    // The message number, then the PDU; an empty one is skipped.
-  } while (result == daveResOK && telegram.size() <= body + 1);
-  if (result == daveResOK) {
+  const int32_t result = AwaitFunction(dc, kMpiData, telegram, body);
+  if (result == daveResOK) {  // the message number, then the PDU
     pdu.assign(telegram.begin() + static_cast<std::ptrdiff_t>(body) + 1, telegram.end());
   }
   return result;
 }
 
 void MpiTransport::Disconnect(daveConnection* dc) const {
-  const Clock::time_point deadline = Deadline(dc->iface);
   MpiConnectionState& state = ConnectionState(dc);
-  if (variant_.link.Send(dc->iface, BusTelegram(variant_.format, state.peer, kMpiDisconnectRequest),
-                         deadline) == daveResOK) {
+  if (variant_.link.Send(dc->iface, BusTelegram(variant_.format, state.peer,
+                                                kMpiDisconnectRequest)) == daveResOK) {
     Bytes telegram;
     size_t body = 0;
-    AwaitFunction(dc, kMpiDisconnectConfirm, deadline, telegram, body);
+    AwaitFunction(dc, kMpiDisconnectConfirm, telegram, body);
   }
 }
 
 void MpiTransport::DisconnectAdapter(daveInterface* di) const {
-  const Clock::time_point deadline = Deadline(di);
   Bytes answer;
-  AdapterExchange(di, kAdapterDisconnect, AdapterRequest(kAdapterDisconnect), deadline, answer);
-  variant_.link.Close(di, deadline);
+  AdapterExchange(di, kAdapterDisconnect, AdapterRequest(kAdapterDisconnect), answer);
+  variant_.link.Close(di);
 }
 
 const Transport* MpiTransportFor(int32_t protocol) {

@@ -9,7 +9,9 @@ namespace nodave {
 // A PLC on the MPI bus behind a PC adapter on the serial line (protocol codes 0 to 3):
 // the adapter is configured with our MPI address and the bus speed, then carries the
 // connection's telegrams to and from the PLC. The variants differ in their telegram
-// format and in the link that carries the telegrams over the serial line.
+// format and in the link that carries the telegrams over the serial line. The link
+// times each wait on its own; what bounds a call is the link's tries and the count of
+// telegrams read while waiting for one (kMostTelegrams).
 class MpiTransport : public Transport {
  public:
   struct Variant {
@@ -34,10 +36,10 @@ class MpiTransport : public Transport {
 
  private:
   int32_t AdapterExchange(daveInterface* di, uint8_t command, const Bytes& request,
-                          Clock::time_point deadline, Bytes& answer) const;
-  // Waits for the PLC's telegram with the function; acknowledges data on the way.
-  int32_t AwaitFunction(daveConnection* dc, uint8_t function, Clock::time_point deadline,
-                        Bytes& telegram, size_t& body) const;
+                          Bytes& answer) const;
+  // Waits for the PLC's telegram with the function (data: with a PDU); acknowledges
+  // data on the way.
+  int32_t AwaitFunction(daveConnection* dc, uint8_t function, Bytes& telegram, size_t& body) const;
 
   Variant variant_;
 };

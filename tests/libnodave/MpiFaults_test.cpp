@@ -1,7 +1,8 @@
 // Faults on the MPI adapter's line, for each protocol code: lost and corrupted bytes,
 // refusals, silence, foreign and overlong frames, wrong addresses, slow lines. The
-// library retries where the link does, names what to check when it gives up, stays
-// within the caller's time-out, and the next call works.
+// library retries where the link does, each try within a time-out of its own, names
+// what to check when it gives up, and the next call works.
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -152,23 +153,66 @@ TEST_P(MpiFaults, BytesArrivingOneAtATime) {
   ExpectRead(daveDB, 1, 0, 100);
 }
 
-// A peer that never answers.
-class Silence : public plcsim::LinePersonality {
- public:
-  Bytes OnBytes(const uint8_t* /*data*/, size_t /*size*/) override { return {}; }
+// An adapter that ignores our transmissions (STX on the 3964R line, any frame on the
+// Step 7 link), on a line where silence lasts the time-out. Each transmission waits a
+// time-out of its own, so it goes out again after silence; a step gives up after its
+// third, within about three time-outs.
+constexpr int kEvery = -1;
+constexpr size_t kTransmissions = 3;
+
+struct Ignored {
+  const char* what;
+  bool init;  // the adapter's initialisation, else a read
+  int times;  // the first ones ignored
+  int32_t result;
 };
 
-TEST_P(MpiFaults, GivesUpWithinTheTimeOut) {
-  constexpr auto kTimeout = std::chrono::milliseconds(150);
-  Silence silence;
-  TimedWire wire(silence, std::chrono::microseconds(0));
-  wire.Attach(di_);
-  di_->timeout = static_cast<int32_t>(std::chrono::microseconds(kTimeout).count());
-  dc_ = daveNewConnection(di_, 2, 0, 2);
-  for (const bool init : {true, false}) {
+const Ignored kIgnored[] = {
+    {"the read's first transmission", false, 1, daveResOK},
+    {"every transmission of the read", false, kEvery, daveResTimeout},
+    {"every transmission of the initialisation", true, kEvery, daveResTimeout},
+};
+
+bool IsTransmission(bool step7, const Bytes& write) { return step7 || write == Bytes{0x02}; }
+
+TEST_P(MpiFaults, EachTransmissionWaitsItsOwnTimeOut) {
+  constexpr auto kTimeout = std::chrono::milliseconds(100);
+  const bool step7 = GetParam().step7;
+  const auto transmissions = [&](size_t from) {
+    const auto& writes = wire_->Writes();
+    return static_cast<size_t>(
+        std::count_if(writes.begin() + static_cast<std::ptrdiff_t>(from), writes.end(),
+                      [=](const Bytes& w) { return IsTransmission(step7, w); }));
+  };
+  for (const Ignored& c : kIgnored) {
+    SCOPED_TRACE(c.what);
+    Start(GetParam());
+    wire_->silenceLasts = true;
+    di_->timeout = static_cast<int32_t>(std::chrono::microseconds(kTimeout).count());
+    uint8_t buffer[8];
+    size_t quiet = 0;  // transmissions of the call when nothing is ignored
+    if (!c.init) {
+      Connect();
+      const size_t from = wire_->Writes().size();
+      ASSERT_EQ(daveReadBytes(dc_, daveDB, 1, 34, 8, buffer), daveResOK);
+      quiet = transmissions(from);
+    }
+    auto left = std::make_shared<int>(c.times);
+    wire_->toPlc = [=](Bytes& write) {
+      if (*left != 0 && IsTransmission(step7, write)) {
+        --*left;
+        write.clear();
+      }
+    };
+    const size_t from = wire_->Writes().size();
     const auto start = Clock::now();
-    EXPECT_EQ(init ? daveInitAdapter(di_) : daveConnectPLC(dc_), daveResTimeout);
-    EXPECT_LT(Clock::now() - start, 3 * kTimeout) << (init ? "init" : "connect");
+    EXPECT_EQ(c.init ? daveInitAdapter(di_) : daveReadBytes(dc_, daveDB, 1, 34, 8, buffer),
+              c.result);
+    const size_t expected =
+        c.times == kEvery ? kTransmissions : quiet + static_cast<size_t>(c.times);
+    EXPECT_LT(Clock::now() - start, static_cast<int>(expected + 2) * kTimeout);
+    EXPECT_EQ(transmissions(from), expected);
+    wire_->toPlc = nullptr;
   }
 }
 
