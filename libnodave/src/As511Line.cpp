@@ -21,6 +21,8 @@ constexpr std::chrono::milliseconds kQuietPause = kPlcGiveUp + std::chrono::mill
 // Bytes of an earlier, broken transaction skipped while looking for the PLC's ready.
 constexpr size_t kMostStaleBytes = 1024;
 constexpr size_t kLargestCode = 2;  // the code byte of the opening and closing blocks
+// Of one transaction: a broken one is tried once more.
+constexpr int kAttempts = 2;
 
 // What the line keeps between transactions.
 struct LineState : daveTransportState {
@@ -33,9 +35,18 @@ void Trace(daveInterface* di, const std::string& text) {
   DebugLine(di, daveDebugExchange, "AS511: " + text);
 }
 
-// Reads DLE ACK after the opening STX. Bytes of an earlier transaction that came too
-// late are skipped; doubled DLEs in them are data, not the start of an acknowledge.
-int32_t AwaitReady(daveInterface* di, Clock::time_point deadline) {
+// A read with its own time-out.
+int32_t Read(daveInterface* di, uint8_t* data, size_t length) {
+  return LineRead(di, data, length, Deadline(di));
+}
+
+int32_t ReadByte(daveInterface* di, uint8_t& byte) { return Read(di, &byte, 1); }
+
+// Reads DLE ACK within one time-out of the opening STX. Bytes of an earlier
+// transaction that came too late are skipped; doubled DLEs in them are data, not the
+// start of an acknowledge.
+int32_t AwaitReady(daveInterface* di) {
+  const Clock::time_point deadline = Deadline(di);
   uint8_t byte = 0;
   for (size_t skipped = 0; skipped <= kMostStaleBytes; ++skipped) {
     int32_t result = LineReadByte(di, byte, deadline);
@@ -61,9 +72,9 @@ int32_t AwaitReady(daveInterface* di, Clock::time_point deadline) {
 }
 
 // Reads the PLC's DLE ACK, or its DLE NAK as `refused`.
-int32_t AwaitAck(daveInterface* di, Clock::time_point deadline, int32_t refused) {
+int32_t AwaitAck(daveInterface* di, int32_t refused) {
   uint8_t answer[2];
-  const int32_t result = LineRead(di, answer, sizeof answer, deadline);
+  const int32_t result = Read(di, answer, sizeof answer);
   if (result != daveResOK) {
     return result;
   }
@@ -74,10 +85,9 @@ int32_t AwaitAck(daveInterface* di, Clock::time_point deadline, int32_t refused)
 }
 
 // STX, acknowledged; the block up to DLE ETX, acknowledged.
-int32_t ReceiveBlock(daveInterface* di, Clock::time_point deadline, size_t expected, size_t largest,
-                     Bytes& data) {
+int32_t ReceiveBlock(daveInterface* di, size_t expected, size_t largest, Bytes& data) {
   uint8_t byte = 0;
-  int32_t result = LineReadByte(di, byte, deadline);
+  int32_t result = ReadByte(di, byte);
   if (result == daveResOK && byte != kStx) {
     result = daveResLineErrors;
   }
@@ -88,7 +98,7 @@ int32_t ReceiveBlock(daveInterface* di, Clock::time_point deadline, size_t expec
   BlockReader::Step step = BlockReader::Step::kMore;
   while (result == daveResOK && step == BlockReader::Step::kMore) {
     Bytes raw(reader.LeastStillComing(expected));
-    result = LineRead(di, raw.data(), raw.size(), deadline);
+    result = Read(di, raw.data(), raw.size());
     for (size_t i = 0; result == daveResOK && i < raw.size(); ++i) {
       // Bytes after the end mark: the block was shorter than it must be.
       step = step == BlockReader::Step::kMore ? reader.Feed(raw[i]) : BlockReader::Step::kBroken;
@@ -104,18 +114,17 @@ int32_t ReceiveBlock(daveInterface* di, Clock::time_point deadline, size_t expec
   return result;
 }
 
-int32_t Attempt(daveInterface* di, const Request& request, Clock::time_point deadline,
-                Bytes& answer) {
+int32_t Attempt(daveInterface* di, const Request& request, Bytes& answer) {
   int32_t result = LineWrite(di, Bytes{kStx});
   if (result == daveResOK) {
-    result = AwaitReady(di, deadline);
+    result = AwaitReady(di);
   }
   Bytes code;
   if (result == daveResOK) {
     result = LineWrite(di, Bytes{request.function});
   }
   if (result == daveResOK) {
-    result = ReceiveBlock(di, deadline, 1, kLargestCode, code);
+    result = ReceiveBlock(di, 1, kLargestCode, code);
   }
   if (result == daveResOK && code != Bytes{kSyn}) {
     Trace(di, "unusual opening code");
@@ -124,13 +133,13 @@ int32_t Attempt(daveInterface* di, const Request& request, Clock::time_point dea
     result = LineWrite(di, RequestHeader(request.header));
   }
   if (result == daveResOK) {
-    result = AwaitAck(di, deadline, daveResS5Refused);
+    result = AwaitAck(di, daveResS5Refused);
   }
   if (result == daveResOK) {
-    result = ReceiveBlock(di, deadline, request.expected, request.largest, answer);
+    result = ReceiveBlock(di, request.expected, request.largest, answer);
   }
   if (result == daveResOK) {
-    result = ReceiveBlock(di, deadline, 0, kLargestCode, code);
+    result = ReceiveBlock(di, 0, kLargestCode, code);
   }
   return result;
 }
@@ -139,34 +148,37 @@ bool WorthRetrying(int32_t result) {
   return result == daveResLineErrors || result == daveResTimeout;
 }
 
+// Waits until the PLC has given up a broken transaction; false, at once, when that is
+// more than one time-out away.
+bool AwaitQuiet(const daveInterface* di, const LineState& line) {
+  if (line.quietFrom > Deadline(di)) {
+    return false;
+  }
+  while (Clock::now() < line.quietFrom) {
+    std::this_thread::sleep_until(line.quietFrom);
+  }
+  return true;
+}
+
 }  // namespace
 
-int32_t Transact(daveInterface* di, const Request& request, Clock::time_point deadline,
-                 Bytes& answer) {
+int32_t Transact(daveInterface* di, const Request& request, Bytes& answer) {
   auto& line = StateOf<LineState>(di->state);
-  // A time-out after garbled answers says less than the garbling: that is reported.
-  int32_t failure = daveResTimeout;
-  for (;;) {
-    if (line.quietFrom > deadline) {
-      return failure;
-    }
-    while (Clock::now() < line.quietFrom) {
-      std::this_thread::sleep_until(line.quietFrom);
-    }
+  Tries attempts(di, kAttempts);
+  while (attempts.Left() && AwaitQuiet(di, line)) {
     answer.clear();
-    const int32_t result = Attempt(di, request, deadline, answer);
+    const int32_t result = Attempt(di, request, answer);
     if (result == daveResOK) {
       return result;
     }
     Trace(di, "function " + std::to_string(request.function) + " failed: " + daveStrerror(result));
     line.quietFrom = Clock::now() + kQuietPause;
-    if (result != daveResTimeout) {
-      failure = result;
-    }
-    if (!WorthRetrying(result) || line.quietFrom >= deadline) {
-      return failure;
+    attempts.Failed(result);
+    if (!WorthRetrying(result)) {
+      break;
     }
   }
+  return attempts.Failure();
 }
 
 }  // namespace as511

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Bytes.h"
-#include "Socket.h"
 #include "nodave.h"
 
 namespace nodave {
@@ -18,12 +17,12 @@ struct Request {
   size_t largest = 0;   // data bytes the answer may have at most
 };
 
-// Runs the transaction until it succeeds or the deadline comes. A broken
-// transaction (lost or garbled bytes, a PLC not ready) is tried again while time is
-// left, each time after the pause the PLC needs to give up its side of it. The
-// request header refused (DLE NAK) is daveResS5Refused at once.
-int32_t Transact(daveInterface* di, const Request& request, Clock::time_point deadline,
-                 Bytes& answer);
+// Runs the transaction. Each read in it has a time-out of its own: a gap that long
+// breaks it, as it does for the PLC. A broken transaction (lost or garbled bytes, a
+// PLC not ready) is tried once more, after the pause the PLC needs to give up its side
+// of it, if that pause is within one time-out. The request header refused (DLE NAK)
+// is daveResS5Refused at once.
+int32_t Transact(daveInterface* di, const Request& request, Bytes& answer);
 
 }  // namespace as511
 }  // namespace nodave

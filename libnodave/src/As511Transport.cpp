@@ -73,14 +73,14 @@ int32_t AreaAddress(const S5Areas& areas, int32_t area, int32_t start, uint64_t&
 // Locates the data block (it moves when the PLC compresses its memory) and checks
 // that the range lies inside it.
 int32_t DataBlockAddress(daveInterface* di, int32_t db, int32_t start, int32_t length,
-                         Clock::time_point deadline, uint64_t& address) {
+                         uint64_t& address) {
   if (db > kLargestDataBlock) {
     return daveResInvalidParam;
   }
   const auto number = static_cast<uint8_t>(db);
   as511::Request request{as511::kBlockInfo, as511::BlockInfoHeader(number), 0, kLargestBlockInfo};
   Bytes answer;
-  int32_t result = as511::Transact(di, request, deadline, answer);
+  int32_t result = as511::Transact(di, request, answer);
   if (result == daveResS5Refused) {
     return daveResS5BlockMissing;
   }
@@ -97,14 +97,13 @@ int32_t DataBlockAddress(daveInterface* di, int32_t db, int32_t start, int32_t l
   return result;
 }
 
-int32_t ReadMemory(daveInterface* di, uint16_t address, int32_t length, Clock::time_point deadline,
-                   uint8_t* buffer) {
+int32_t ReadMemory(daveInterface* di, uint16_t address, int32_t length, uint8_t* buffer) {
   const auto count = static_cast<size_t>(length);
   const auto last = static_cast<uint16_t>(address + count - 1);
   as511::Request request{as511::kReadMemory, as511::ReadMemoryHeader(address, last),
                          as511::kReadLeadingBytes + count, as511::kReadLeadingBytes + count};
   Bytes answer;
-  int32_t result = as511::Transact(di, request, deadline, answer);
+  int32_t result = as511::Transact(di, request, answer);
   if (result == daveResOK) {
     result = as511::CheckReadAnswer(answer, count);
   }
@@ -124,7 +123,7 @@ int32_t ReadMemory(daveInterface* di, uint16_t address, int32_t length, Clock::t
 int32_t As511Transport::Connect(daveConnection* dc) const {
   as511::Request request{as511::kSystemParameters, {}, 0, kLargestSystemParameters};
   Bytes answer;
-  int32_t result = as511::Transact(dc->iface, request, Deadline(dc->iface), answer);
+  int32_t result = as511::Transact(dc->iface, request, answer);
   auto& state = StateOf<As511Connection>(dc->state);
   if (result == daveResOK) {
     result = as511::ParseSystemParameters(answer, state.areas);
@@ -169,16 +168,15 @@ int32_t As511Transport::ReadBytes(daveConnection* dc, int32_t area, int32_t db, 
   if (length > dc->maxPDUlength) {
     return daveResReadTooLarge;
   }
-  const Clock::time_point deadline = Deadline(dc->iface);
   uint64_t address = 0;
   int32_t result =
-      area == daveDB ? DataBlockAddress(dc->iface, db, start, length, deadline, address)
+      area == daveDB ? DataBlockAddress(dc->iface, db, start, length, address)
                      : AreaAddress(StateOf<As511Connection>(dc->state).areas, area, start, address);
   if (result == daveResOK && address + static_cast<uint64_t>(length) > kAddressSpace) {
     result = daveResS5AddressRange;
   }
   if (result == daveResOK) {
-    result = ReadMemory(dc->iface, static_cast<uint16_t>(address), length, deadline, buffer);
+    result = ReadMemory(dc->iface, static_cast<uint16_t>(address), length, buffer);
   }
   return result;
 }

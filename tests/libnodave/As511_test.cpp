@@ -272,6 +272,56 @@ TEST_F(As511, LineFaultsEndInAClearErrorAndTheNextReadWorks) {
   }
 }
 
+// Transactions on a line where silence lasts the time-out. Each read has a time-out
+// of its own, so a transaction may take longer than one while no gap does; a broken
+// transaction is tried once more, after the PLC's pause if that fits in a time-out.
+TEST_F(As511, EachReadWaitsItsOwnTimeOutAndABrokenTransactionIsTriedOnceMore) {
+  using std::chrono::microseconds;
+  using std::chrono::milliseconds;
+  constexpr int kEvery = -1;
+  constexpr milliseconds kPause(550);  // the PLC's, before a new transaction
+  struct Case {
+    const char* name;
+    milliseconds timeout;
+    microseconds byteGap;
+    int ignored;  // openings (STX) that the PLC does not see
+    int32_t result;
+    size_t openings;  // sent: block information, then the read
+  };
+  const Case cases[] = {
+      {"slow line", milliseconds(100), microseconds(2500), 0, daveResOK, 2},
+      {"first opening ignored", milliseconds(600), microseconds(0), 1, daveResOK, 3},
+      {"every opening ignored", milliseconds(600), microseconds(0), kEvery, daveResTimeout, 2},
+  };
+  const auto openings = [this] {
+    const auto& writes = wire_->Writes();
+    return static_cast<size_t>(std::count(writes.begin(), writes.end(), Bytes{0x02}));
+  };
+  Connect();
+  wire_->silenceLasts = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    di_->timeout = static_cast<int32_t>(microseconds(c.timeout).count());
+    wire_->byteGap = c.byteGap;
+    auto left = std::make_shared<int>(c.ignored);
+    wire_->toPlc = [left](Bytes& bytes) {
+      if (*left != 0 && bytes == Bytes{0x02}) {
+        --*left;
+        bytes.clear();
+      }
+    };
+    const size_t before = openings();
+    Bytes data;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(Read(daveDB, 1, 34, 18, data), c.result);
+    EXPECT_LT(Clock::now() - start, static_cast<int>(c.openings) * (c.timeout + kPause));
+    EXPECT_EQ(openings() - before, c.openings);
+    wire_->toPlc = nullptr;
+  }
+  wire_->byteGap = microseconds(0);
+  ExpectDb1Works();
+}
+
 TEST_F(As511, ConnectFailsClearlyWhenNoPlcAnswers) {
   wire_->fromPlc = [](Bytes& bytes) { bytes.clear(); };
   EXPECT_EQ(daveConnectPLC(dc_), daveResTimeout);
