@@ -14,6 +14,21 @@ constexpr int32_t kDefaultReadSize = 200;
 constexpr int32_t kIBHReadSize = 220;
 // What a read request and its answer need of a PDU besides the data.
 constexpr int64_t kReadOverhead = 24;
+// Bytes of one counter or timer.
+constexpr int32_t kElementSize = 2;
+
+// The library addresses counters and timers by number, two bytes each, and every
+// other area by byte: a later piece of a counter or timer read starts `done / 2`
+// numbers on, and the pieces hold whole elements.
+bool NumberedArea(TNoDaveArea area) { return area == daveCounter || area == daveTimer; }
+
+int32_t PieceStart(TNoDaveArea area, int32_t start, int32_t done) {
+  return NumberedArea(area) ? start + done / kElementSize : start + done;
+}
+
+int32_t PieceLimit(TNoDaveArea area, int32_t limit) {
+  return NumberedArea(area) ? std::max(limit - limit % kElementSize, kElementSize) : limit;
+}
 
 std::string RangeText(TNoDaveArea area, int32_t db, int32_t start, int32_t length) {
   return " (area " + std::to_string(AreaCode(area)) + ", DB " + std::to_string(db) + ", offset " +
@@ -47,13 +62,14 @@ void TNoDave::DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t s
   TmoxTimeout timer;
   timer.Start();
   auto* target = static_cast<uint8_t*>(buffer);
-  const int32_t limit = MaxReadSize();
+  const int32_t limit = PieceLimit(area, MaxReadSize());
   try {
     for (int32_t done = 0; done < size;) {
       const int32_t chunk = std::min(size - done, limit);
-      lastError_ = ReadChunk(AreaCode(area), db, start + done, chunk, target + done);
+      const int32_t pieceStart = PieceStart(area, start, done);
+      lastError_ = ReadChunk(AreaCode(area), db, pieceStart, chunk, target + done);
       if (lastError_ != 0) {
-        ReportReadFailure(area, db, start + done, chunk);
+        ReportReadFailure(area, db, pieceStart, chunk);
         break;
       }
       done += chunk;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "NoDaveTestSupport.h"
 
@@ -25,22 +27,41 @@ class Read : public nodave_test::LinkTest {
   }
 };
 
+// Counters and timers are addressed by number (two bytes each), every other area by
+// byte: a piece of a long read must start where the last one ended in the area's unit.
 TEST_F(Read, ALongReadGoesInPduSizedPiecesEachToItsPlace) {
-  ConnectWithPdu(240);
-  EXPECT_EQ(link_->MaxReadSize(), 216);
-  std::vector<uint8_t> buffer(500);
-  link_->ReadBytes(daveDB, 5, 100, 500, buffer.data());
-  EXPECT_EQ(link_->LastError(), 0);
-  ASSERT_EQ(control_->readCalls, 3);
-  const int32_t starts[] = {100, 316, 532};
-  const int32_t lengths[] = {216, 216, 68};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(control_->reads[i].area, 132);
-    EXPECT_EQ(control_->reads[i].db, 5);
-    EXPECT_EQ(control_->reads[i].start, starts[i]);
-    EXPECT_EQ(control_->reads[i].length, lengths[i]);
+  struct Piece {
+    int32_t start, length;
+  };
+  const struct {
+    TNoDaveArea area;
+    int32_t areaCode, start, size, pdu;
+    std::vector<Piece> pieces;
+  } cases[] = {
+      {daveDB, 132, 100, 500, 240, {{100, 216}, {316, 216}, {532, 68}}},
+      {daveCounter, 28, 10, 500, 240, {{10, 216}, {118, 216}, {226, 68}}},
+      {daveTimer, 29, 0, 300, 240, {{0, 216}, {108, 84}}},
+      {daveCounter, 28, 4, 10, 29, {{4, 4}, {6, 4}, {8, 2}}},  // 5 bytes a piece: 2 counters
+      {daveFlags, 131, 4, 10, 29, {{4, 5}, {9, 5}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("area " + std::to_string(c.areaCode) + ", PDU " + std::to_string(c.pdu));
+    *control_ = TFakeNoDaveControl();
+    link_->Disconnect();
+    ConnectWithPdu(c.pdu);
+    std::vector<uint8_t> buffer(static_cast<size_t>(c.size));
+    link_->ReadBytes(c.area, 5, c.start, c.size, buffer.data());
+    EXPECT_EQ(link_->LastError(), 0);
+    ASSERT_EQ(control_->readCalls, static_cast<int32_t>(c.pieces.size()));
+    for (size_t i = 0; i < c.pieces.size(); ++i) {
+      EXPECT_EQ(control_->reads[i].area, c.areaCode);
+      EXPECT_EQ(control_->reads[i].start, c.pieces[i].start) << "piece " << i;
+      EXPECT_EQ(control_->reads[i].length, c.pieces[i].length) << "piece " << i;
+    }
+    if (c.area == daveDB) {
+      EXPECT_TRUE(HoldsAddresses(buffer, c.start));
+    }
   }
-  EXPECT_TRUE(HoldsAddresses(buffer, 100));
   EXPECT_TRUE(errors_.empty());
 }
 
