@@ -104,7 +104,9 @@ void TSerialPortDM::Reset(bool keepLink) {
 }
 
 void TSerialPortDM::ResetSchedule(bool keepLink) {
-  FWorker->WorkQueue().Clear();
+  // A connect marker the worker had not taken goes with the queue; the next request
+  // must queue another, or the link would never be opened.
+  if (ClearWorkQueue()) ConnectQueued = false;
   if (!keepLink) {
     ConnectQueued = false;
     const bool wasOpen = !FBridge->LinkClosed();
@@ -123,6 +125,15 @@ void TSerialPortDM::ResetSchedule(bool keepLink) {
       TickInterval = request->PollInterval;
     }
   }
+}
+
+bool TSerialPortDM::ClearWorkQueue() {
+  TThreadSafeQueue& queue = FWorker->WorkQueue();
+  const TQueueList* items = queue.Lock();
+  const TScopeExit unlock([&queue] { queue.Unlock(); });
+  const bool hadMarker = std::any_of(items->begin(), items->end(), IsMarkerItem);
+  queue.Clear();
+  return hadMarker;
 }
 
 void TSerialPortDM::Tick() {

@@ -78,6 +78,8 @@ class TSerialPortDM : public TComponent, public TRequestListEngine, public TDeco
   int32_t MPIRemote() override { return FLink->MPIRemote(); }
 
   void ResetSchedule(bool keepLink);
+  // Empties the worker queue; true when it held a connect marker.
+  bool ClearWorkQueue();
   int32_t ScanDue(int32_t start);
   bool CheckAndSend(int32_t current);
   void ConnectLink();
