@@ -5,6 +5,7 @@
 #include "moxParsedDataList.h"
 #include "moxPluginCallRecIntf.h"
 #include "moxPluginModule.h"
+#include "moxPluginRegistry.h"
 #include "moxShared/Public/Common/moxParamLstWrap.h"
 #include "moxShared/Public/Common/moxScopeExit.h"
 #include "moxShared/Public/Common/moxVarDate.h"
@@ -78,6 +79,9 @@ int32_t TmoxPlugin::SendToPort(int32_t hostContext, int32_t clientId, int32_t le
 void TmoxPlugin::DeliverParsedData(int32_t clientId, int32_t length, TParsedDataList& list) {
   const THarvexSendDataEx send = FHostSendDataEx;
   if (send == nullptr) return;
+  // Records go out from engine threads: what the list wrapper reports (a host that
+  // kept its reference) belongs in this module's log.
+  const TCurrentModuleScope scope(this);
   TPluginCallRec record{};
   record.Size = kCallRecSize;
   record.Flags = 1;
