@@ -26,8 +26,11 @@ TEST(ModuleParams, KeysIgnoreCaseExceptTheIndexedAndCustomOnes) {
   EXPECT_EQ(module->GetModuleParameter("NoSuchKey").Type(), VarType::Empty);
   EXPECT_FALSE(module->SetModuleParameter("NoSuchKey", TVariant::OfI4(1)));
   EXPECT_FALSE(module->SetModuleParameter("ModuleType", TVariant::OfAnsi("abc")));
+  EXPECT_FALSE(module->SetModuleParameter("ModuleType", TVariant::Null()));
   EXPECT_TRUE(module->SetModuleParameter("ModuleType", TVariant::OfI4(0x103)));
   EXPECT_EQ(module->ModuleType, 3);
+  EXPECT_TRUE(module->SetModuleParameter("ModuleType", TVariant()));  // Empty converts to 0
+  EXPECT_EQ(module->ModuleType, 0);
 }
 
 TEST(ModuleParams, CustomParametersByNameIndexAndCount) {

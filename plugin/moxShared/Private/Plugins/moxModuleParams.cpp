@@ -160,7 +160,7 @@ bool TmoxPlugin::SetModuleParameter(const std::string& name, const TVariant& val
     }
   } else if (key == "moduletype") {
     TVariant number;
-    if (value.IsEmptyOrNull() || ChangeVarType(number, value, VarType::I4) != kS_OK) return false;
+    if (ChangeVarType(number, value, VarType::I4) != kS_OK) return false;  // Null is refused
     ModuleType = static_cast<uint8_t>(number.Data().I4 & 0xFF);
   } else if (key == "parseritems") {
     FParserItems.Parse(text(), true);
