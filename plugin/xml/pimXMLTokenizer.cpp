@@ -106,7 +106,9 @@ class Tokenizer {
   size_t ReadTag(size_t open) {
     const size_t close = tagEnds_.Find(open);
     if (close == npos) return open + 1;  // not a tag: skip the "<" alone
-    const std::string_view content = TrimBlanks(text_.substr(open + 1, close - open - 1));
+    // The kind of tag is told by the content as written; only the stored payload
+    // is trimmed, so "< /a>" opens an element "/a" and "<a/ >" does not close "a/".
+    const std::string_view content = text_.substr(open + 1, close - open - 1);
     if (content.empty()) return close + 1;
     if (content.front() == '/') {
       AddNormalised(kCloseTag, content.substr(1));
