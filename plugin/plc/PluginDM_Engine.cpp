@@ -114,7 +114,8 @@ void TSerialPortDM::ResetSchedule(bool keepLink) {
     FBridge->DropClients();
     // The pause lets the PLC's side wind down the old connection; a link that
     // was never opened has none, so a host's first "PORT-OPEN" costs no wait.
-    if (wasOpen) HoldOff.StartTimeout(kHoldOffMs);
+    // A reset during a pause starts it again.
+    if (wasOpen || !HoldOff.IsClear()) HoldOff.StartTimeout(kHoldOffMs);
   }
   FQueueTag = -1;
   TWriteGuard<TThreadObjectList> list(FRequestList);

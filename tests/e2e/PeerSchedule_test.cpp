@@ -14,6 +14,8 @@ namespace {
 constexpr uint32_t kHoldOffMs = 15000;
 // Records of reads already under way when the reset came may still arrive.
 constexpr uint64_t kSettleMs = 2000;
+// When the host says "PORT-OPEN" once more, well inside the pause.
+constexpr uint32_t kRepeatAfterMs = 5000;
 
 TTreeRequest Single(const char* caption, const char* name, int db, int offset, int size) {
   TTreeRequest request = Request(caption, kAreaDataBlock, db, offset, size);
@@ -77,16 +79,20 @@ TEST(PeerSchedule, PortOpenAndALostConnectionResumeAfterTheHoldOff) {
   const TWireStats before2 = host.Wire(2);
   const uint64_t openedMs = TE2eHost::NowMs();
   ASSERT_EQ(host.Event("PORT-OPEN"), 0);
+  // A second "PORT-OPEN" during the pause starts it again.
+  host.RunFor(kRepeatAfterMs);
+  const uint64_t repeatedMs = TE2eHost::NowMs();
+  ASSERT_EQ(host.Event("PORT-OPEN"), 0);
 
   ASSERT_TRUE(host.RunUntil(
       [&] {
-        const uint64_t after = openedMs + kHoldOffMs;
+        const uint64_t after = repeatedMs + kHoldOffMs;
         return polledFrom(1, after) >= 3 && polledFrom(2, after) >= 3;
       },
       kHoldOffMs + kSoonMs));
   for (int32_t source : {1, 2}) {
     EXPECT_EQ(CountAfter(host.RecordsWith(source, "POLL"), openedMs + kSettleMs,
-                         openedMs + kHoldOffMs - kSettleMs),
+                         repeatedMs + kHoldOffMs - kSettleMs),
               0u)
         << "data source " << source << " polled during the hold-off";
     EXPECT_GT(host.Wire(source).Connects, (source == 1 ? before1 : before2).Connects);
