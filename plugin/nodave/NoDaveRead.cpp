@@ -58,7 +58,10 @@ void TNoDave::ReadData(void* buffer) {
 
 void TNoDave::DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t size, void* buffer) {
   lastError_ = kNoLibraryCall;
-  if (!ReadRangeValid(start, size, buffer)) return;
+  if (!ReadRangeValid(start, size, buffer)) {
+    cycleTime_ = 0;  // nothing was read, in no time
+    return;
+  }
   TmoxTimeout timer;
   timer.Start();
   auto* target = static_cast<uint8_t*>(buffer);

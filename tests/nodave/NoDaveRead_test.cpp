@@ -110,9 +110,14 @@ TEST_F(Read, ReadSizesFollowTheConnectionAndTheGateway) {
 
 TEST_F(Read, NothingToReadMakesNoCallAndNonsenseIsRefused) {
   ConnectWithPdu(240);
+  std::vector<uint8_t> longRead(216 * 30);  // 30 pieces of at least 1 ms each
+  link_->ReadBytes(daveDB, 1, 0, static_cast<int32_t>(longRead.size()), longRead.data());
+  EXPECT_GT(link_->CycleTime(), 0u);
+  control_->readCalls = 0;
   uint8_t byte = 0;
   link_->ReadBytes(daveDB, 1, 0, 0, &byte);
   EXPECT_EQ(link_->LastError(), TNoDave::kNoLibraryCall);
+  EXPECT_EQ(link_->CycleTime(), 0u);
   link_->ReadBytes(daveDB, 1, -4, 1, &byte);
   link_->ReadBytes(daveDB, 1, 0x7FFFFFFF, 2, &byte);
   link_->DoReadBytes(daveDB, 1, 0, 4, nullptr);
