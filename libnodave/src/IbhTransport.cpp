@@ -158,6 +158,9 @@ int32_t IbhTransport::Connect(daveConnection* dc) const {
   }
   if (result == daveResOK) {
     result = ConfirmConnection(dc, deadline);
+    if (result != daveResOK) {
+      Disconnect(dc);  // the PLC accepted the connection: its ID must be given back
+    }
   }
   if (result == daveResOK) {
     Trace(dc, "connected to bus address " + std::to_string(dc->MPIAdr));

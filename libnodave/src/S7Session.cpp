@@ -65,6 +65,11 @@ int32_t ConnectS7(daveConnection* dc) {
   int32_t result = TransportOf(dc).Connect(dc);
   if (result == daveResOK) {
     result = NegotiatePdu(dc);
+    // The transport's connection stands: end it, or the PLC's connection resource
+    // (and a gateway's connection ID) stays taken until the gateway restarts.
+    if (result != daveResOK) {
+      TransportOf(dc).Disconnect(dc);
+    }
   }
   if (result != daveResOK) {
     DebugLine(dc->iface, daveDebugPrintErrors,

@@ -3,6 +3,7 @@
 // buffers, and a working connection on the next connect.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -212,6 +213,46 @@ TEST_P(GatewayFaults, FailWithTheirOwnResultAndRecover) {
   Client client(server.Port(), *c.gateway);
   ASSERT_EQ(client.Connect(), daveResOK);
   ExpectReadsMatchMemory(client);
+}
+
+// Whether the client asked the gateway to end its connection to the PLC: an IBH
+// frame of the MPI disconnect request, or a NetLink-PRO bus telegram carrying it.
+bool SentPlcDisconnect(const Bytes& sent, const Gateway& gateway) {
+  const bool ibh = gateway.protocol == daveProtoIBH;
+  for (size_t at = 0; at + 3 < sent.size();) {
+    const size_t size = ibh ? IbhSize(sent, at) : 2 + (size_t{sent[at]} << 8 | sent[at + 1]);
+    if (at + size > sent.size()) {
+      break;
+    }
+    const bool request = ibh ? size == 14 : sent[at + 2] == 0x04;
+    if (request && sent[at + size - 1] == 0x80) {
+      return true;
+    }
+    at += size;
+  }
+  return false;
+}
+
+// A connect that fails after the gateway has opened the PLC connection ends that
+// connection: the gateway's connection IDs and the PLC's resources are not lost.
+TEST(GatewayConnects, AFailedNegotiationEndsThePlcConnection) {
+  const Fault silentS7 = [](Bytes& a) {
+    const Bytes s7Answer{0x32, 0x03};
+    if (std::search(a.begin(), a.end(), s7Answer.begin(), s7Answer.end()) != a.end()) {
+      a.clear();
+    }
+    return true;
+  };
+  for (const Gateway* gateway : {&kIbh, &kNetLink}) {
+    SCOPED_TRACE(gateway->name);
+    GatewayServer server(gateway->make, Memory());
+    server.SetFault(silentS7);
+    {
+      Client client(server.Port(), *gateway, 2, 0, Client::kNoAnswerTimeoutUs);
+      EXPECT_EQ(client.Connect(), daveResTimeout);
+    }
+    EXPECT_TRUE(SentPlcDisconnect(server.Received(), *gateway));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Read, GatewayFaults, ::testing::ValuesIn(ReadFaults()),
