@@ -49,7 +49,8 @@ class TNoDave : public TComponent {
   void ReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t size, void* buffer);
   // Reads Area/DBNumber/BufOffs/BufLen into `buffer`, or the own buffer when null.
   void ReadData(void* buffer = nullptr);
-  // The read in pieces of at most MaxReadSize bytes; a failed piece ends it.
+  // The read in pieces of at most MaxReadSize bytes; a failed piece ends it. A
+  // connection the PLC ended leaves the link inactive.
   void DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t size, void* buffer);
   void SetDebug(TNoDaveDebugOptions flags);
   int32_t MaxReadSize() const;

@@ -14,6 +14,9 @@ constexpr int32_t kDefaultReadSize = 200;
 constexpr int32_t kIBHReadSize = 220;
 // What a read request and its answer need of a PDU besides the data.
 constexpr int64_t kReadOverhead = 24;
+// The library's result when a gateway reports that the PLC ended the connection
+// (daveResGatewayConnectionEnded).
+constexpr int32_t kConnectionEnded = -1044;
 // Bytes of one counter or timer.
 constexpr int32_t kElementSize = 2;
 
@@ -83,6 +86,12 @@ void TNoDave::DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t s
   }
   NoteReadOutcome({area, db, start, size}, lastError_ == 0);
   cycleTime_ = static_cast<uint32_t>(timer.Elapsed());
+  // Behind a gateway the host's channel stays open when the PLC restarts: no
+  // later read can succeed on the ended connection, only a new connect.
+  if (lastError_ == kConnectionEnded) {
+    Disconnect();
+    lastError_ = kConnectionEnded;
+  }
 }
 
 bool TNoDave::ReadRangeValid(int32_t start, int32_t size, const void* buffer) {

@@ -231,7 +231,11 @@ void TSerialPortDM::ReadAndDeliver(const TRequestParams& params) {
       std::min<int64_t>(static_cast<int64_t>(AtLeastOneMs(params.Timeout)) * 1000, INT32_MAX)));
   const auto area = static_cast<TNoDaveArea>(ReadAreaOrdinal(params.Area));
   FLink->ReadBytes(area, params.DBNumber, params.Offset, params.Size, FResponseBuffer.data());
-  if (FLink->LastError() != 0) return;
+  if (FLink->LastError() != 0) {
+    // A link the read left inactive connects again before the next request.
+    if (!FLink->Active()) ConnectQueued = false;
+    return;
+  }
   TParsedDataList list;
   if (Decode(*this, params, FResponseBuffer.data(), FResponseBuffer.size(), list) > 0) {
     FOwner.DeliverParsedData(DataSourceId, 0, list);

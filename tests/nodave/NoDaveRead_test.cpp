@@ -96,6 +96,28 @@ TEST_F(Read, AFailedPieceFailsTheWholeReadAndIsReportedWithTheLibrarysText) {
                         "Reading from the PLC again (area 132, DB 1, offset 0, 500 bytes)"});
 }
 
+// Only a connection the PLC ended (as a gateway reports it) is given up: a read
+// that timed out or was refused may succeed next time on the same connection.
+TEST_F(Read, AConnectionThePlcEndedLeavesTheLinkInactive) {
+  const struct {
+    int32_t failure;
+    bool staysActive;
+  } cases[] = {{5, true}, {-1025, true}, {-1044, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("read result " + std::to_string(c.failure));
+    link_->Disconnect();
+    *control_ = TFakeNoDaveControl();
+    ConnectWithPdu(240);
+    control_->failingRead = 1;
+    control_->readFailure = c.failure;
+    std::vector<uint8_t> buffer(10);
+    link_->ReadBytes(daveDB, 1, 0, 10, buffer.data());
+    EXPECT_EQ(link_->LastError(), c.failure);
+    EXPECT_EQ(link_->Active(), c.staysActive);
+    EXPECT_EQ(control_->plcDisconnects, c.staysActive ? 0 : 1);
+  }
+}
+
 TEST_F(Read, ReadSizesFollowTheConnectionAndTheGateway) {
   EXPECT_EQ(link_->MaxReadSize(), 200);
   ConnectWithPdu(10);
