@@ -129,12 +129,16 @@ enum {
   daveResConnectionRefused = -1,
   daveResCannotEvaluatePDU = -123,
   daveResCPUNoData = -124,
+  daveUnknownError = -125,        /* not returned by this library; */
+  daveEmptyResultError = -126,    /* named for programs that test */
+  daveEmptyResultSetError = -127, /* for them */
   daveResUnexpectedFunc = -128,
   daveResUnknownDataUnitSize = -129,
   daveResNoBuffer = -130,
   daveNotAvailableInS5 = -131,
   daveResInvalidLength = -132,
   daveResInvalidParam = -133,
+  daveResNotYetImplemented = -134, /* not returned by this library */
   daveResShortPacket = -1024,
   daveResTimeout = -1025,
   daveResConnectionLost = -1026,
