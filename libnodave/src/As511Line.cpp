@@ -148,24 +148,27 @@ bool WorthRetrying(int32_t result) {
   return result == daveResLineErrors || result == daveResTimeout;
 }
 
-// Waits until the PLC has given up a broken transaction; false, at once, when that is
-// more than one time-out away.
-bool AwaitQuiet(const daveInterface* di, const LineState& line) {
-  if (line.quietFrom > Deadline(di)) {
-    return false;
-  }
+// Whether the PLC's pause after a broken transaction ends within one time-out.
+bool PauseFits(const daveInterface* di, const LineState& line) {
+  return line.quietFrom <= Deadline(di);
+}
+
+// Waits until the PLC has given up a broken transaction.
+void AwaitQuiet(const LineState& line) {
   while (Clock::now() < line.quietFrom) {
     std::this_thread::sleep_until(line.quietFrom);
   }
-  return true;
 }
 
 }  // namespace
 
+// A transaction always waits out the pause an earlier one left (the PLC would not
+// hear it sooner); a retry only when the pause fits within one time-out.
 int32_t Transact(daveInterface* di, const Request& request, Bytes& answer) {
   auto& line = StateOf<LineState>(di->state);
   Tries attempts(di, kAttempts);
-  while (attempts.Left() && AwaitQuiet(di, line)) {
+  for (bool retry = false; attempts.Left() && (!retry || PauseFits(di, line)); retry = true) {
+    AwaitQuiet(line);
     answer.clear();
     const int32_t result = Attempt(di, request, answer);
     if (result == daveResOK) {

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the library as everything an S5 PLC answers on its
-// programming port: a connect, then reads of a data block, flags and timers. Whatever
-// comes, the library must not crash or write beyond the caller's buffer.
+// programming port: a connect, then a read of a data block, flags or timers (by the
+// input's length: a second transaction after a broken one would wait out the PLC's
+// half-second pause). Whatever comes, the library must not crash or write beyond the
+// caller's buffer.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,6 +38,17 @@ int32_t DAVE_CALL WriteLine(daveInterface* /*di*/, const char* /*buffer*/, int32
 
 constexpr int32_t kTimeoutUs = 100000;  // shorter than the pause before a retry: none
 
+// Exactly as long as asked: the sanitizer catches a write beyond.
+void ReadOne(daveConnection* dc, size_t choice) {
+  struct Read {
+    int32_t area, db, start, length;
+  };
+  constexpr Read kReads[] = {{daveDB, 1, 4, 24}, {daveFlags, 0, 0, 240}, {daveTimer, 0, 1, 3}};
+  const Read& read = kReads[choice % 3];
+  std::vector<uint8_t> buffer(static_cast<size_t>(read.length));
+  daveReadBytes(dc, read.area, read.db, read.start, read.length, buffer.data());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -46,13 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   di->writeFn = WriteLine;
   daveConnection* dc = daveNewConnection(di, 2, 0, 0);
   if (daveConnectPLC(dc) == daveResOK) {
-    // Exactly as long as asked: the sanitizer catches a write beyond.
-    std::vector<uint8_t> block(24);
-    std::vector<uint8_t> flags(240);
-    std::vector<uint8_t> timers(3);
-    daveReadBytes(dc, daveDB, 1, 4, static_cast<int32_t>(block.size()), block.data());
-    daveReadBytes(dc, daveFlags, 0, 0, static_cast<int32_t>(flags.size()), flags.data());
-    daveReadBytes(dc, daveTimer, 0, 1, static_cast<int32_t>(timers.size()), timers.data());
+    ReadOne(dc, size);
   }
   daveDisconnectPLC(dc);
   daveFree(dc);
