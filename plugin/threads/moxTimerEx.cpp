@@ -85,6 +85,9 @@ void TmoxTimerEx::SetInterval(uint32_t value) {
 }
 
 void TmoxTimerEx::SetOnTimer(TNotifyEvent handler) {
+  // The owner thread runs the handler under the window link's lock: another thread
+  // (freeing an engine, say) does not replace it while it runs.
+  const std::lock_guard<std::recursive_mutex> guard(link_->lock);
   onTimer_ = std::move(handler);
   UpdateTimer();
 }

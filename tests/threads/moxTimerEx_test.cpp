@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "../platform/TestSupport.h"
+#include "ThreadTestSupport.h"
 
 using test_support::FunctionThread;
 using test_support::PumpFor;
@@ -162,6 +164,24 @@ TEST(TmoxTimerExTest, DestroyedFromAnotherThreadWhileTheOwnerPumps) {
   owner.WaitFor();
   EXPECT_EQ(ticksAfterDestruction.load(), 0);
   EXPECT_FALSE(log.offOwnerThread.load());
+}
+
+// An engine freed on another thread silences its timer while a tick may be running:
+// the handler is not replaced under its feet, and the silencing returns after it.
+TEST(TmoxTimerExTest, SilencingFromAnotherThreadWaitsForARunningHandler) {
+  auto timer = std::make_unique<TmoxTimerEx>();
+  std::future<void> silenced;
+  std::atomic<bool> waitedForTheHandler{false};
+  timer->SetInterval(10);
+  timer->SetOnTimer([&](TmoxTimerEx& sender) {
+    if (silenced.valid()) return;
+    silenced = threads_test::RunAsync([&sender] { SilenceTimer(sender); });
+    waitedForTheHandler = threads_test::StaysBlocked(silenced);
+  });
+  ASSERT_TRUE(PumpUntil([&] { return silenced.valid(); }));
+  ASSERT_TRUE(threads_test::Finishes(silenced));
+  EXPECT_TRUE(waitedForTheHandler.load());
+  FreeTimer(timer);
 }
 
 // The owner thread does not process messages: the destructor gives up after its
