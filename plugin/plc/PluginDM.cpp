@@ -26,6 +26,7 @@ TaPlugin::TaPlugin(const TPluginCall* call, platform::ModuleHandle library)
     : TmoxPlugin(call, library) {}
 
 TaPlugin::~TaPlugin() {
+  BeginDestruction();  // an engine's read that fails as it goes is not logged
   FEngines.clear();
   Settings.reset();
 }

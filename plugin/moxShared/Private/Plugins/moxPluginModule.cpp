@@ -60,7 +60,7 @@ TmoxPlugin::TmoxPlugin(const TPluginCall* call, platform::ModuleHandle library)
   SetUpTranslation();
 }
 
-TmoxPlugin::~TmoxPlugin() { FDestroying = true; }
+TmoxPlugin::~TmoxPlugin() { BeginDestruction(); }
 
 const TClassInfo& TmoxPlugin::StaticClassInfo() {
   static const TClassInfo info(

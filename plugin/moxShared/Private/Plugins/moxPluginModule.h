@@ -218,6 +218,9 @@ class TmoxPlugin : public TComponent {
   virtual void DoCreate() {}
   // Translates the module's texts once into Language.
   void Translate();
+  // From here on Log does nothing: a concrete module calls it first in its
+  // destructor, before its own parts (engines that may still log) go away.
+  void BeginDestruction() { FDestroying = true; }
 
  private:
   void AfterConstruction();
