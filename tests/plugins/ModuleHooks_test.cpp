@@ -185,18 +185,21 @@ TEST(ModuleHooks, ItemsNeedsAResultItemBeforeTheHookRuns) {
   EXPECT_EQ(set.Run(*module, "SET-ITEMS"), -1);  // not a string
 }
 
-TEST(ModuleHooks, ANewLanguageTranslatesAgainAndTellsTheModule) {
+TEST(ModuleHooks, ALanguageTranslatesAgainAndTellsTheModule) {
   auto module = MakeModule();
   int changed = 0;
   module->OnLanguageChanged = [&](TmoxPlugin&) { ++changed; };
+  TTestCall none;
+  none.Run(*module, "LOAD");
+  EXPECT_EQ(changed, 0);
   TTestCall same;
   same.Set("LANGUAGE", module->Language);
   same.Run(*module, "LOAD");
-  EXPECT_EQ(changed, 0);
+  EXPECT_EQ(changed, 1);
   TTestCall other;
   other.Set("LANGUAGE", "DE");
   other.Run(*module, "LOAD");
-  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(changed, 2);
   EXPECT_EQ(module->Language, "DE");
 }
 

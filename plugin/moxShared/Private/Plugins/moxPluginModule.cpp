@@ -128,10 +128,12 @@ void TmoxPlugin::TakeWindowHandles(const TPluginParams& params) {
   }
 }
 
-// A host that switches the language has the module's texts translated anew.
+// A host that names a language has the module's texts translated anew: into the
+// current one when it names that, and into a new one it switches to (which
+// translating only on an equal name would never do).
 void TmoxPlugin::ApplyLanguage(const TPluginParams& params) {
   const std::string language = params.Text("LANGUAGE");
-  if (language.empty() || Language.empty() || language == Language) return;
+  if (language.empty() || Language.empty()) return;
   Language = language;
   try {
     Translated = false;
