@@ -50,7 +50,7 @@ class TNoDave : public TComponent {
   // Reads Area/DBNumber/BufOffs/BufLen into `buffer`, or the own buffer when null.
   void ReadData(void* buffer = nullptr);
   // The read in pieces of at most MaxReadSize bytes; a failed piece ends it. A
-  // connection the PLC ended leaves the link inactive.
+  // connection that is gone (lost, or ended by the PLC) leaves the link inactive.
   void DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t size, void* buffer);
   void SetDebug(TNoDaveDebugOptions flags);
   int32_t MaxReadSize() const;

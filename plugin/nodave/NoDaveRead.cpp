@@ -14,9 +14,15 @@ constexpr int32_t kDefaultReadSize = 200;
 constexpr int32_t kIBHReadSize = 220;
 // What a read request and its answer need of a PDU besides the data.
 constexpr int64_t kReadOverhead = 24;
-// The library's result when a gateway reports that the PLC ended the connection
-// (daveResGatewayConnectionEnded).
+// The library's results for a connection that is gone: lost (the socket or the PLC
+// ended it), no longer connected, or ended by the PLC as a gateway reports.
+constexpr int32_t kConnectionLost = -1026;
+constexpr int32_t kLibraryNotConnected = -1028;
 constexpr int32_t kConnectionEnded = -1044;
+
+bool ConnectionGone(int32_t result) {
+  return result == kConnectionLost || result == kLibraryNotConnected || result == kConnectionEnded;
+}
 // Bytes of one counter or timer.
 constexpr int32_t kElementSize = 2;
 
@@ -86,11 +92,12 @@ void TNoDave::DoReadBytes(TNoDaveArea area, int32_t db, int32_t start, int32_t s
   }
   NoteReadOutcome({area, db, start, size}, lastError_ == 0);
   cycleTime_ = static_cast<uint32_t>(timer.Elapsed());
-  // Behind a gateway the host's channel stays open when the PLC restarts: no
-  // later read can succeed on the ended connection, only a new connect.
-  if (lastError_ == kConnectionEnded) {
+  // Behind a gateway or an adapter the host's channel stays open when the PLC
+  // restarts: no later read can succeed on the ended connection, only a new connect.
+  if (ConnectionGone(lastError_)) {
+    const int32_t gone = lastError_;
     Disconnect();
-    lastError_ = kConnectionEnded;
+    lastError_ = gone;
   }
 }
 

@@ -96,13 +96,14 @@ TEST_F(Read, AFailedPieceFailsTheWholeReadAndIsReportedWithTheLibrarysText) {
                         "Reading from the PLC again (area 132, DB 1, offset 0, 500 bytes)"});
 }
 
-// Only a connection the PLC ended (as a gateway reports it) is given up: a read
-// that timed out or was refused may succeed next time on the same connection.
+// Only a connection that is gone (lost, no longer connected, ended by the PLC as a
+// gateway reports it) is given up: a read that timed out or was refused may
+// succeed next time on the same connection.
 TEST_F(Read, AConnectionThePlcEndedLeavesTheLinkInactive) {
   const struct {
     int32_t failure;
     bool staysActive;
-  } cases[] = {{5, true}, {-1025, true}, {-1044, false}};
+  } cases[] = {{5, true}, {-1025, true}, {-1026, false}, {-1028, false}, {-1044, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE("read result " + std::to_string(c.failure));
     link_->Disconnect();
