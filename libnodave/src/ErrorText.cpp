@@ -45,7 +45,8 @@ const ErrorText kTexts[] = {
      "out of range, or a record that is not (or no longer) valid"},
     {daveResShortPacket, "the PLC's answer is shorter than its minimum size"},
     {daveResTimeout,
-     "no answer from the PLC within the time-out: check the connection and the PLC (on a "
+     "no answer from the PLC within the time-out: check the connection and the PLC (over "
+     "ISO on TCP: its IP address, port 102, rack and slot; on a "
      "serial line: the cable, the adapter's power, baud rate, parity and the PLC's address), "
      "through an Ethernet gateway its IP address and port (IBH-Link 1099, NetLink-PRO 7777) "
      "and the PLC's bus address, or raise the time-out"},
