@@ -85,11 +85,16 @@ void TmoxTimerEx::SetInterval(uint32_t value) {
 }
 
 void TmoxTimerEx::SetOnTimer(TNotifyEvent handler) {
-  // The owner thread runs the handler under the window link's lock: another thread
-  // (freeing an engine, say) does not replace it while it runs.
-  const std::lock_guard<std::recursive_mutex> guard(link_->lock);
   onTimer_ = std::move(handler);
   UpdateTimer();
+}
+
+void TmoxTimerEx::DropOnTimer() {
+  // The owner thread runs the handler under the window link's lock: another thread
+  // (freeing an engine, say) does not drop it while it runs. Only here: a handler
+  // set under a lock that the handler takes too would make a lock cycle.
+  const std::lock_guard<std::recursive_mutex> guard(link_->lock);
+  SetOnTimer(nullptr);
 }
 
 void TmoxTimerEx::DoTimer() {
@@ -179,7 +184,7 @@ void SilenceTimer(TmoxTimerEx& timer) {
     // Shutting down regardless.
   }
   try {
-    timer.SetOnTimer(nullptr);
+    timer.DropOnTimer();
   } catch (...) {
     // Shutting down regardless.
   }

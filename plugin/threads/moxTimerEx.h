@@ -46,7 +46,10 @@ class TmoxTimerEx {
   void SetInterval(uint32_t value);
   uint32_t OwnerThread() const { return ownerThread_; }
   const TNotifyEvent& OnTimer() const { return onTimer_; }
+  // Set by the owner thread, or before the timer first runs.
   void SetOnTimer(TNotifyEvent handler);
+  // Drops the handler from any thread; a tick the owner thread is running ends first.
+  void DropOnTimer();
   void SetOnError(TErrorEvent handler) { onError_ = std::move(handler); }
 
  protected:
@@ -79,7 +82,7 @@ class TmoxTimerEx {
 
 // Shutdown used by owners: disables the timer and drops its handler (failures
 // of both are ignored), so that it never fires again; other threads may still
-// switch it on or off harmlessly until it is freed.
+// switch it on or off harmlessly until it is freed. Returns after a running tick.
 void SilenceTimer(TmoxTimerEx& timer);
 // SilenceTimer, then frees the timer and clears the reference.
 void FreeTimer(std::unique_ptr<TmoxTimerEx>& timer);
