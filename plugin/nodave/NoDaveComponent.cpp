@@ -187,6 +187,9 @@ void TNoDave::Disconnect() {
   std::string failure;
   {
     platform::CriticalSectionGuard guard(readLock_);
+    // A read that found the connection gone disconnects on its own thread; the
+    // owner's disconnect may meet it here.
+    if (!active_) return;
     failure = ReleaseLink();
     active_ = false;
   }

@@ -23,6 +23,7 @@ constexpr int32_t kConnectionEnded = -1044;
 bool ConnectionGone(int32_t result) {
   return result == kConnectionLost || result == kLibraryNotConnected || result == kConnectionEnded;
 }
+
 // Bytes of one counter or timer.
 constexpr int32_t kElementSize = 2;
 
